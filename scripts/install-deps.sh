@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that Tovik needs to build, run and test.
+# Idempotent: packages already present are left alone, so a second run is quick.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev
+  libwmf-dev libemf2svg-dev
+  libxsimd-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth
+  fonts-dejavu-core
+  python3-numpy
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO="sudo"
+fi
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

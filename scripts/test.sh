@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Tovik with its tests and runs every test:
+# once in Release, once built with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/install-deps.sh
+jobs="$(nproc)"
+export QT_QPA_PLATFORM=offscreen
+
+echo "== Release build and tests"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTOVIK_BUILD_TESTS=ON >/dev/null
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300
+
+echo "== Sanitizer build and tests"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+  -DTOVIK_SANITIZE=ON -DTOVIK_BUILD_BENCH=OFF >/dev/null
+cmake --build build-asan -j"$jobs"
+export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1:detect_stack_use_after_return=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 600

@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "field/Geometry.h"
+#include "model/RunTimeError.h"
+
+namespace tovik {
+namespace {
+
+TEST(Geometry, Examples) {
+    EXPECT_EQ(VectorLength({3, 4}), 5.0);
+    EXPECT_EQ(VectorLength({0, 0}), 0.0);
+
+    const struct { FieldVector in, out; } normalize[] = {
+        {{3, 4}, {0.6, 0.8}}, {{0, 0}, {0, 0}}, {{-2, 0}, {-1, 0}}, {{-0.0, 0}, {-0.0, 0}},
+    };
+    for (const auto& c : normalize) {
+        const FieldVector r = VectorNormalize(c.in);
+        EXPECT_DOUBLE_EQ(r.X, c.out.X);
+        EXPECT_DOUBLE_EQ(r.Y, c.out.Y);
+    }
+
+    FieldVector m = VectorMultiply({0.5, 0.75}, -4);
+    EXPECT_EQ(m.X, -2.0);
+    EXPECT_EQ(m.Y, -3.0);
+    m = VectorMultiply({0.5, 0.75}, 0);
+    EXPECT_EQ(m.X, 0.0);
+    EXPECT_EQ(m.Y, 0.0);
+
+    const FieldVector a{1.25, -7.5};
+    const FieldVector s = VectorAdd(ZeroVector, a);
+    EXPECT_EQ(s.X, a.X);
+    EXPECT_EQ(s.Y, a.Y);
+}
+
+TEST(Geometry, FloatingPointErrorsAreRunTimeErrors) {
+    const double big = std::numeric_limits<double>::max();
+    try {
+        VectorDivide({1, 2}, 0);
+        FAIL();
+    } catch (const RunTimeError& e) {
+        EXPECT_EQ(e.kind(), RunTimeErrorKind::DivisionByZero);
+    }
+    EXPECT_THROW(VectorAdd({big, 0}, {big, 0}), RunTimeError);
+    EXPECT_THROW(VectorMultiply({big, 0}, 2), RunTimeError);
+    EXPECT_THROW(VectorLength({big, 0}), RunTimeError);
+}
+
+}  // namespace
+}  // namespace tovik

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "ui/PictureArea.h"
+
+namespace tovik {
+namespace {
+
+QImage Filled(int w, int h, QColor c, QImage::Format f = QImage::Format_RGB32) {
+    QImage img(w, h, f);
+    img.fill(c);
+    return img;
+}
+
+TEST(PictureArea, HasItsSizeAndBlackDrawingArea) {
+    PictureArea area;
+    EXPECT_EQ(area.size(), QSize(785, 473));
+    EXPECT_EQ(area.contentsRect(), QRect(2, 2, 781, 469));
+    EXPECT_EQ(area.drawingWidth(), 781);
+    EXPECT_EQ(area.drawingHeight(), 469);
+    EXPECT_EQ(area.pixel(0, 0), 0);
+    EXPECT_EQ(area.pixel(780, 468), 0);
+}
+
+TEST(PictureArea, PixelsReadAsBgr) {
+    PictureArea area;
+    QImage img = Filled(4, 1, Qt::black);
+    img.setPixel(0, 0, qRgb(255, 0, 0));
+    img.setPixel(1, 0, qRgb(0, 0, 255));
+    img.setPixel(2, 0, qRgb(0x12, 0x34, 0x56));
+    area.setPicture(img);
+    EXPECT_EQ(area.pixel(0, 0), 0x0000FF);
+    EXPECT_EQ(area.pixel(1, 0), 0xFF0000);
+    EXPECT_EQ(area.pixel(2, 0), 0x563412);
+    EXPECT_EQ(area.pixel(-1, 0), 0);
+    EXPECT_EQ(area.pixel(781, 0), 0);
+}
+
+TEST(PictureArea, LargePictureIsCutAndSmallOneShowsBlack) {
+    PictureArea area;
+    area.setPicture(Filled(1000, 600, Qt::blue));
+    EXPECT_EQ(area.image().size(), QSize(781, 469));
+    EXPECT_EQ(area.pixel(780, 468), 0xFF0000);
+
+    area.setPicture(Filled(10, 10, Qt::blue));
+    EXPECT_EQ(area.pixel(9, 9), 0xFF0000);
+    EXPECT_EQ(area.pixel(10, 9), 0);
+    EXPECT_EQ(area.pixel(9, 10), 0);
+}
+
+TEST(PictureArea, TransparentPictureReadsBlack) {
+    PictureArea area;
+    QImage img = Filled(20, 20, QColor(0, 0, 255, 0), QImage::Format_ARGB32);
+    img.setPixelColor(5, 5, QColor(0, 0, 255, 255));
+    area.setPicture(img);
+    EXPECT_EQ(area.pixel(0, 0), 0);
+    EXPECT_EQ(area.pixel(5, 5), 0xFF0000);
+}
+
+TEST(PictureArea, PlotLineToAndClear) {
+    PictureArea area;
+    QImage pic = Filled(781, 469, Qt::black);
+    pic.setPixel(50, 50, qRgb(0, 0, 255));
+    area.setPicture(pic);
+    area.setForeColor(0xFFFFFF);
+
+    area.plot(10, 10);
+    EXPECT_EQ(area.pixel(10, 10), 0xFFFFFF);
+    area.lineTo(20, 10);
+    for (int x = 10; x <= 20; ++x) EXPECT_EQ(area.pixel(x, 10), 0xFFFFFF) << x;
+    EXPECT_EQ(area.pixel(21, 10), 0);
+    area.lineTo(20, 15);
+    for (int y = 10; y <= 15; ++y) EXPECT_EQ(area.pixel(20, y), 0xFFFFFF) << y;
+    area.lineTo(50, 50);
+    EXPECT_EQ(area.pixel(50, 50), 0xFFFFFF);
+
+    // Segments leaving the area are clipped; far-away ones cost nothing.
+    area.plot(-5, 100);
+    area.lineTo(5, 100);
+    EXPECT_EQ(area.pixel(0, 100), 0xFFFFFF);
+    area.plot(1e9f, -1e9f);
+    area.lineTo(-1e9f, 1e9f);
+    area.lineTo(1e30, 1e30);
+
+    area.clearDrawings();
+    EXPECT_EQ(area.pixel(10, 10), 0);
+    EXPECT_EQ(area.pixel(50, 50), 0xFF0000);
+    EXPECT_EQ(area.image(), area.picture());
+}
+
+TEST(PictureArea, DrawingColourIsBgr) {
+    PictureArea area;
+    area.setForeColor(0x0000FF);  // red
+    area.plot(3, 3);
+    EXPECT_EQ(area.pixel(3, 3), 0x0000FF);
+    EXPECT_EQ(area.image().pixel(3, 3), qRgb(255, 0, 0));
+}
+
+TEST(PictureArea, OverlaysAreNotPartOfTheImage) {
+    PictureArea area;
+    area.resize(area.size());
+    area.label5()->setText("12345");
+    area.label5()->adjustSize();
+    area.moveLabel5(100, 100);
+    area.label5()->show();
+    area.setOptCalcGeometry(10, 10, 300, 200);
+    area.optCalc()->show();
+    area.show();
+    // The widget shows the overlays...
+    const QImage shown = area.grab().toImage();
+    EXPECT_EQ(shown.pixelColor(12, 12 + 50), QColor(Qt::white));
+    // ...but the image that saving writes does not hold them.
+    for (int y = 0; y < 469; ++y)
+        for (int x = 0; x < 781; ++x) ASSERT_EQ(area.pixel(x, y), 0) << x << "," << y;
+}
+
+TEST(PictureArea, ReportsMouseInDrawingCoordinates) {
+    PictureArea area;
+    int button = -1;
+    double px = -1, py = -1;
+    QObject::connect(&area, &PictureArea::mousePressed, [&](int b, double x, double y) {
+        button = b;
+        px = x;
+        py = y;
+    });
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(12, 7), QPointF(12, 7), Qt::MiddleButton,
+                      Qt::MiddleButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&area, &press);
+    EXPECT_EQ(button, 4);
+    EXPECT_EQ(px, 10);
+    EXPECT_EQ(py, 5);
+}
+
+}  // namespace
+}  // namespace tovik

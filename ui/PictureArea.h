@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QFrame>
+#include <QImage>
+#include <QRect>
+#include <QTimer>
+#include <cstdint>
+
+class QLabel;
+
+namespace tovik {
+
+class AreaFrame;
+
+// The picture area pctMain: a 781 x 469 drawing area on black inside a
+// 2-pixel sunken border. It owns a persistent image (the loaded picture plus
+// everything drawn since) and carries the overlays Label5 and OptCalc, which
+// lie on the picture but are not part of the image.
+class PictureArea : public QFrame {
+    Q_OBJECT
+public:
+    explicit PictureArea(QWidget* parent = nullptr);
+
+    static constexpr int Border = 2;
+
+    int drawingWidth() const { return image_.width(); }
+    int drawingHeight() const { return image_.height(); }
+
+    // Colour of pixel (x, y) as 0x00BBGGRR; 0 outside the drawing area.
+    std::int32_t pixel(int x, int y) const;
+    // The persistent image (Format_RGB32): what saving writes.
+    const QImage& image() const { return image_; }
+
+    // Makes img the loaded picture: shown unscaled at the top-left, cut at the
+    // drawing area, transparency composited onto black. Drawings are dropped.
+    void setPicture(const QImage& img);
+    // The picture as loaded, without drawings.
+    const QImage& picture() const { return picture_; }
+
+    void setForeColor(std::int32_t bgr);
+    std::int32_t foreColor() const { return foreColor_; }
+    // Colours the pixel at (x, y) and makes it the current drawing position.
+    void plot(double x, double y);
+    // Draws a segment from the current drawing position to (x, y), which then
+    // becomes the current position; what falls outside is clipped.
+    void lineTo(double x, double y);
+    // Removes every drawing: the loaded picture shows again.
+    void clearDrawings();
+
+    QLabel* label5() const { return label5_; }
+    QWidget* optCalc() const;
+    // Overlay placement in drawing-area coordinates.
+    void moveLabel5(double left, double top);
+    void setOptCalcGeometry(double left, double top, double width, double height);
+
+    // Paints pending damage now instead of waiting for the next frame.
+    void flushDamage();
+
+signals:
+    void mousePressed(int button, double x, double y);
+    void mouseMoved(double x, double y);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void setPixelClipped(int x, int y);
+    void damage(const QRect& r);
+
+    QImage picture_;
+    QImage image_;
+    QRgb penRgb_ = 0xFF000000u;
+    std::int32_t foreColor_ = 0;
+    double curX_ = 0;
+    double curY_ = 0;
+    QRect dirty_;
+    QTimer repaintTimer_;
+    QLabel* label5_ = nullptr;
+    AreaFrame* optCalc_ = nullptr;
+};
+
+}  // namespace tovik
