@@ -14,6 +14,7 @@
 #include "app/AdvancedDialog.h"
 #include "app/PictureFiles.h"
 #include "app/StartUp.h"
+#include "field/Probe.h"
 #include "model/SimState.h"
 #include "settings/SettingsStore.h"
 #include "ui/AboutBox.h"
@@ -236,7 +237,7 @@ void MainWindow::pctMain_MouseMove(int button, int shift, float x, float y) {
 
 void MainWindow::sldrCalc_Click() { host_->CalcSliderClick(); }
 
-void MainWindow::sldrDraw_Click() { host_->DrawSliderClick(); }
+void MainWindow::sldrDraw_Click() { SetDrawSpeedFromSlider(state_, sldrDraw->value(), store_); }
 
 void MainWindow::mnCharge_Click() { ShowAverageCharge(*this); }
 

@@ -1,0 +1,46 @@
+#include "field/Probe.h"
+
+#include "field/Tension.h"
+#include "model/Checked.h"
+#include "settings/NumberText.h"
+
+namespace tovik {
+
+using namespace checked;
+
+namespace {
+
+std::string DensityText(const SimState& s, float x, float y) {
+    try {
+        const std::int32_t dx = Round32(static_cast<double>(x - static_cast<float>(s.AreaLeft)));
+        const std::int32_t dy = Round32(static_cast<double>(y - static_cast<float>(s.AreaTop)));
+        const std::int32_t i = Div32(dx, s.CalcSpeed);
+        const std::int32_t j = Div32(dy, s.CalcSpeed);
+        // The cells a Preparation can fill.
+        Index(i, GridColumns);
+        Index(j, GridRows);
+        const double area = Mul32(s.CalcSpeed, s.CalcSpeed);
+        return DoubleToText(Divide(s.Cell(i, j), area));
+    } catch (const RunTimeError&) {
+        return "0";
+    }
+}
+
+}  // namespace
+
+ProbeReading ReadProbe(const SimState& state, TensionEvaluator& field, float x, float y) {
+    const FieldVector e = field.GetTension(x, y);
+    ProbeReading r;
+    r.Ex = DoubleToText(e.X);
+    r.Ey = DoubleToText(e.Y);
+    r.Er = DensityText(state, x, y);
+    return r;
+}
+
+void SetDrawSpeedFromSlider(SimState& state, int position, SettingsWriter& settings) {
+    state.DrawSpeed = Narrow16(Sub32(11, position));
+    settings.RegPrepare();
+    settings.SetKeyValue("DrawSpeed", NumberToText(state.DrawSpeed));
+}
+
+}  // namespace tovik

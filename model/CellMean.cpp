@@ -1,0 +1,27 @@
+#include "model/CellMean.h"
+
+#include "model/Checked.h"
+
+namespace tovik {
+
+using namespace checked;
+
+double MeanCellCharge(const SimState& s) {
+    const std::int32_t ny = Div32(Sub16(s.AreaBottom, s.AreaTop), s.CalcSpeed);
+    std::int32_t count = 0;
+    float sum = 0;
+    for (std::int32_t j = 0; j <= ny; ++j) {
+        const std::int32_t nx = Div32(Sub16(s.AreaRight, s.AreaLeft), s.CalcSpeed);
+        for (std::int32_t i = 0; i <= nx; ++i) {
+            count = Add32(count, 1);
+            sum = ToSingle(static_cast<double>(sum) + s.Cell(i, j));
+        }
+    }
+    return Divide(sum, count);
+}
+
+float CentredLabelPosition(std::int16_t a, std::int16_t b, float size) {
+    return ToSingle((static_cast<float>(Add16(a, b)) - size) / 2.0f);
+}
+
+}  // namespace tovik
