@@ -1,12 +1,186 @@
 #include "app/AdvancedDialog.h"
 
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "model/Checked.h"
+#include "model/SimState.h"
+#include "settings/NumberText.h"
+#include "settings/SettingsStore.h"
+#include "ui/ErrorGuard.h"
 #include "ui/MainWindow.h"
 
 namespace tovik {
 
-AdvancedDialog::AdvancedDialog(MainWindow& window) : QWidget(nullptr, Qt::Window), window_(window) {
+namespace {
+
+const QString Title = QStringLiteral("Дополнительные параметры программы");
+
+void ShowWarning(QWidget* parent, const QString& message) {
+    QMessageBox::warning(parent, Title, message);
+}
+
+AdvancedDialog::MessagePresenter& Presenter() {
+    static AdvancedDialog::MessagePresenter presenter = ShowWarning;
+    return presenter;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int l, int t, int w, int h) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(l, t, w, h);
+    label->adjustSize();  // labels size themselves to their text
+    return label;
+}
+
+QLineEdit* MakeTextBox(QWidget* parent, const char* name, int top) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setGeometry(360, top, 81, 19);
+    // The settings store keeps no longer text.
+    box->setMaxLength(SettingsStore::MaxTextLength);
+    return box;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, int left) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setGeometry(left, 112, 73, 25);
+    return button;
+}
+
+double NumberOf(const QLineEdit* box) { return TextToNumber(box->text().toStdString()); }
+
+}  // namespace
+
+AdvancedDialog::AdvancedDialog(MainWindow& window)
+    : QDialog(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      window_(window) {
     setObjectName("frmAdvanced");
-    setWindowTitle(QStringLiteral("Дополнительные параметры программы"));
+    setWindowTitle(Title);
+    QFont dialogFont("MS Sans Serif");
+    dialogFont.setStyleHint(QFont::SansSerif);
+    dialogFont.setPointSize(8);
+    setFont(dialogFont);
+    resize(450, 147);
+    createControls();
+    Form_Load();
+}
+
+void AdvancedDialog::SetMessagePresenter(MessagePresenter presenter) { Presenter() = std::move(presenter); }
+void AdvancedDialog::ResetMessagePresenter() { Presenter() = ShowWarning; }
+
+void AdvancedDialog::createControls() {
+    Label5 = MakeLabel(this, "Label5",
+                       QStringLiteral("Максимальное время нахождение ветви линии напряжённости (с)"), 8, 8,
+                       338, 13);
+    Label6 = MakeLabel(this, "Label6",
+                       QStringLiteral("Максимально допустимая напряжённость для нахождения линии"), 8, 32,
+                       334, 13);
+    Label7 = MakeLabel(this, "Label7",
+                       QStringLiteral("Размер квадратной области, на которые делится изображение"), 8, 56,
+                       324, 13);
+    Label1 = MakeLabel(this, "Label1", QStringLiteral("Плотность заряда в самых ярких синих точках рисунка"),
+                       8, 80, 282, 13);
+    txtTime = MakeTextBox(this, "txtTime", 8);
+    txtMax = MakeTextBox(this, "txtMax", 32);
+    txtYo = MakeTextBox(this, "txtYo", 56);
+    txtCharge = MakeTextBox(this, "txtCharge", 80);
+    Command1 = MakeButton(this, "Command1", QStringLiteral("ОК"), 288);
+    Command1->setDefault(true);
+    Command2 = MakeButton(this, "Command2", QStringLiteral("Отмена"), 368);
+
+    QWidget* chain[] = {txtYo, txtTime, txtMax, Command1, Command2, txtCharge};
+    for (std::size_t i = 1; i < std::size(chain); ++i) setTabOrder(chain[i - 1], chain[i]);
+
+    connect(Command1, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { Command1_Click(); }); });
+    connect(Command2, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { Command2_Click(); }); });
+}
+
+void AdvancedDialog::Form_Load() {
+    const SimState& s = window_.state();
+    txtTime->setText(QString::fromStdString(NumberToText(s.TimeLimit)));
+    txtMax->setText(QString::fromStdString(NumberToText(s.MaxTension)));
+    txtYo->setText(QString::fromStdString(NumberToText(s.PartDimmension)));
+    txtCharge->setText(QString::fromStdString(NumberToText(s.MaxCharge)));
+}
+
+QString AdvancedDialog::refusal(QLineEdit** field) const {
+    const QString realRange = QString::fromStdString(NumberToText(FLT_MAX));
+    const struct { QLineEdit* box; QLabel* label; bool integer; } fields[] = {
+        {txtTime, Label5, false}, {txtMax, Label6, false}, {txtYo, Label7, true}, {txtCharge, Label1, false},
+    };
+    for (const auto& f : fields) {
+        const double v = NumberOf(f.box);
+        bool accepted;
+        if (f.integer) {
+            const double r = std::nearbyint(v);  // ties to even, as the value is applied
+            accepted = r >= std::numeric_limits<std::int32_t>::min() &&
+                       r <= std::numeric_limits<std::int32_t>::max() && r != 0;
+        } else {
+            accepted = FitsSingle(v);
+        }
+        if (accepted) continue;
+        *field = f.box;
+        if (f.integer)
+            return QStringLiteral("В поле «%1» должно быть целое число от -2147483648 до 2147483647, "
+                                  "не равное 0 (дробное число округляется до ближайшего целого).")
+                .arg(f.label->text());
+        return QStringLiteral("В поле «%1» должно быть число от -%2 до %2.").arg(f.label->text(), realRange);
+    }
+    return QString();
+}
+
+void AdvancedDialog::Command1_Click() {
+    QLineEdit* field = nullptr;
+    const QString message = refusal(&field);
+    if (!message.isEmpty()) {
+        Presenter()(this, message);
+        field->setFocus();
+        return;
+    }
+
+    SettingsStore& store = window_.store();
+    store.RegPrepare();
+    store.SetKeyValue("TimeLimit", txtTime->text().toStdString());
+    store.SetKeyValue("MaxTension", txtMax->text().toStdString());
+    store.SetKeyValue("PartDimmension", txtYo->text().toStdString());
+    store.SetKeyValue("MaxCharge", txtCharge->text().toStdString());
+
+    SimState& s = window_.state();
+    s.TimeLimit = checked::ToSingle(NumberOf(txtTime));
+    s.MaxTension = checked::ToSingle(NumberOf(txtMax));
+    s.PartDimmension = checked::Round32(NumberOf(txtYo));
+    s.MaxCharge = checked::ToSingle(NumberOf(txtCharge));
+    close();
+}
+
+void AdvancedDialog::Command2_Click() { close(); }
+
+void AdvancedDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!focusPlaced_) {
+        focusPlaced_ = true;
+        txtYo->setFocus();
+    }
+}
+
+void AdvancedDialog::keyPressEvent(QKeyEvent* event) {
+    // Escape does not close this window; Enter presses the default button.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 }  // namespace tovik

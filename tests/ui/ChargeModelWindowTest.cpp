@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
+#include <memory>
 
 #include "gui/TestWindow.h"
 #include "ui/PictureArea.h"
@@ -157,6 +159,49 @@ TEST(ChargeModelWindow, AutomaticTracingCoversThePictureAndBeeps) {
     EXPECT_EQ(beeps, 1);
     EXPECT_NE(w.pctMain->image(), w.pctMain->picture());
     EXPECT_TRUE(t.errors.isEmpty());
+}
+
+QImage DipolePicture() {
+    QImage pic = BlackPicture();
+    FillRect(pic, QRect(230, 224, 21, 21), qRgb(0, 0, 255));
+    FillRect(pic, QRect(530, 224, 21, 21), qRgb(255, 0, 0));
+    return pic;
+}
+
+TEST(ChargeModelWindow, ClosingTheWindowDuringATraceEndsItCleanly) {
+    auto t = std::make_unique<test::TestWindow>();
+    MainWindow& w = *t->window;
+    w.show();
+    w.pctMain->setPicture(DipolePicture());
+    Click(w.Command3);
+    t->state.TimeLimit = 30;  // long enough that only the close can end it
+    MainWindow::SetSliderPosition(w.sldrDraw, 10);
+    QTimer::singleShot(0, &w, [&w] { w.close(); });
+    QTest::mouseClick(w.pctMain, Qt::LeftButton, Qt::NoModifier, OnPicture(390, 150));
+    EXPECT_TRUE(w.isClosing());
+    t.reset();  // the window is destroyed after the trace has let go of it
+}
+
+TEST(ChargeModelWindow, PreparationDuringATraceIsUsedByTheRestOfIt) {
+    test::TestWindow t;
+    MainWindow& w = *t.window;
+    w.show();
+    w.pctMain->setPicture(DipolePicture());
+    Click(w.Command3);
+    MainWindow::SetSliderPosition(w.sldrCalc, 4);
+    int preparations = 0;
+    // While the first line yields, the picture is cleared and prepared again
+    // with another cell size.
+    QTimer::singleShot(0, &w, [&] {
+        w.pctMain->setPicture(BlackPicture());
+        Click(w.Command3);
+        ++preparations;
+    });
+    QTest::mouseClick(w.pctMain, Qt::LeftButton, Qt::NoModifier, OnPicture(390, 150));
+    EXPECT_EQ(preparations, 1);
+    EXPECT_EQ(t.state.CalcSpeed, 2);
+    EXPECT_EQ(t.state.AreaRight, 0);  // the new picture has no charge
+    EXPECT_TRUE(t.errors.isEmpty()) << t.errors.join("\n").toStdString();
 }
 
 }  // namespace

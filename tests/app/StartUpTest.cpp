@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPushButton>
+#include <QSettings>
+#include <QSlider>
+#include <cfloat>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "gui/TestWindow.h"
+#include "ui/PictureArea.h"
+
+namespace tovik {
+namespace {
+
+using namespace std::string_literals;
+
+void Plant(SettingsStore& store, const char* name, const std::string& text) {
+    store.RegPrepare();
+    store.SetKeyValue(name, text);
+    store.ReleaseSettingsKey();
+}
+
+bool Stored(SettingsStore& store, const char* name, std::string& text) {
+    return store.GetKeyValue(KeyRoot::CurrentUser, SettingsStore::KeyPath, name, text);
+}
+
+double Parameter(const SimState& s, const std::string& name) {
+    if (name == "CalcSpeed") return s.CalcSpeed;
+    if (name == "DrawSpeed") return s.DrawSpeed;
+    if (name == "TimeLimit") return s.TimeLimit;
+    if (name == "MaxTension") return s.MaxTension;
+    if (name == "PartDimmension") return s.PartDimmension;
+    return s.MaxCharge;
+}
+
+// A 40 x 30 picture of pure blue: its pixels read 0xFF0000 in pctMain.
+QString SavePicture(const QString& path) {
+    QImage img(40, 30, QImage::Format_RGB32);
+    img.fill(qRgb(0, 0, 255));
+    EXPECT_TRUE(img.save(path, "BMP"));
+    return path;
+}
+
+TEST(StartUp, FirstRunWritesEachDefaultAsItIsFoundMissing) {
+    test::TestWindow t(false);
+    std::vector<std::string> log;
+    t.store->SetAccessObserver([&](StoreAccess a, std::string_view name, std::string_view text) {
+        log.push_back((a == StoreAccess::Read ? "get "s : "set "s) + std::string(name) + "=" + std::string(text));
+    });
+    t.Create();
+    const std::vector<std::string> expected = {
+        "get CalcSpeed=", "set CalcSpeed=8", "get DrawSpeed=", "set DrawSpeed=4",
+        "get TimeLimit=", "set TimeLimit=10", "get MaxTension=", "set MaxTension=5000",
+        "get PartDimmension=", "set PartDimmension=25", "get MaxCharge=", "set MaxCharge=1000",
+        "get FileName=", "set FileName=",
+    };
+    EXPECT_EQ(log, expected);
+    EXPECT_TRUE(t.errors.isEmpty());
+    EXPECT_FALSE(t.store->IsKeyOpen());
+
+    const SimState& s = t.state;
+    EXPECT_EQ(s.CalcSpeed, 8);
+    EXPECT_EQ(s.DrawSpeed, 4);
+    EXPECT_EQ(s.TimeLimit, 10.0f);
+    EXPECT_EQ(s.MaxTension, 5000.0f);
+    EXPECT_EQ(s.PartDimmension, 25);
+    EXPECT_EQ(s.MaxCharge, 1000.0f);
+    EXPECT_EQ(s.FileName, "");
+    EXPECT_EQ(t.window->sldrCalc->value(), 2);
+    EXPECT_EQ(t.window->sldrDraw->value(), 7);
+    EXPECT_EQ(t.window->pctMain->pixel(5, 5), 0);
+
+    // All seven values are on disk, "FileName" as an empty text.
+    QSettings raw(t.store->userFileName(), QSettings::IniFormat);
+    EXPECT_EQ(raw.allKeys().size(), 7);
+    EXPECT_EQ(raw.value("PartDimmension"), QVariant(QStringLiteral("25")));
+    EXPECT_EQ(raw.value("FileName"), QVariant(QString("")));
+}
+
+TEST(StartUp, StoredNumbersFollowTheRulesAndStayAsStored) {
+    const double i32 = std::numeric_limits<std::int32_t>::max();
+    const struct { const char* name; const char* text; double value; int slider; } rows[] = {
+        // slider: the position of sldrCalc or sldrDraw, -1 for the others
+        {"CalcSpeed", "16", 16, 1}, {"CalcSpeed", "1", 1, 5}, {"CalcSpeed", "0", 1, 5},
+        {"CalcSpeed", "-8", 8, 2}, {"CalcSpeed", "6", 6, 2}, {"CalcSpeed", "32", 32, 0},
+        {"CalcSpeed", "45", 45, 0}, {"CalcSpeed", "46", 46, 0}, {"CalcSpeed", "abc", 1, 5},
+        {"CalcSpeed", "1e30", i32, 0}, {"CalcSpeed", "-2147483649", i32, 0},
+        {"DrawSpeed", "3", 3, 8}, {"DrawSpeed", "10", 10, 1}, {"DrawSpeed", "20", 20, 1},
+        {"DrawSpeed", "99999", 32767, 1}, {"DrawSpeed", "-0.5", 1, 10}, {"DrawSpeed", "&HFFFF", 32767, 1},
+        {"TimeLimit", "abc", 1, -1}, {"TimeLimit", ".5", 0.5, -1}, {"TimeLimit", "-2.5", 2.5, -1},
+        {"TimeLimit", "1e39", FLT_MAX, -1}, {"TimeLimit", "1e400", FLT_MAX, -1},
+        {"TimeLimit", "1e-50", 1, -1},
+        {"MaxTension", "-300", 300, -1}, {"MaxTension", "3.4028235e38", FLT_MAX, -1},
+        {"PartDimmension", "-2.5", 3, -1}, {"PartDimmension", "2.5", 2, -1},
+        {"PartDimmension", "-0.4", 1, -1}, {"PartDimmension", "0", 1, -1},
+        {"PartDimmension", "12.7", 12, -1}, {"PartDimmension", "1e30", i32, -1},
+        {"PartDimmension", "-1e30", i32, -1},
+        {"MaxCharge", "-250.5", 250.5, -1}, {"MaxCharge", "0", 1, -1}, {"MaxCharge", "-3.5e38", FLT_MAX, -1},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.name) + " = " + r.text);
+        test::TestWindow t(false);
+        Plant(*t.store, r.name, r.text);
+        t.Create();
+        EXPECT_TRUE(t.errors.isEmpty()) << t.errors.join("\n").toStdString();
+        EXPECT_EQ(Parameter(t.state, r.name), r.value);
+        if (r.name == "CalcSpeed"s) {
+            EXPECT_EQ(t.window->sldrCalc->value(), r.slider);
+        }
+        if (r.name == "DrawSpeed"s) {
+            EXPECT_EQ(t.window->sldrDraw->value(), r.slider);
+        }
+        std::string text;
+        EXPECT_TRUE(Stored(*t.store, r.name, text));
+        EXPECT_EQ(text, r.text);  // a found value is not written back
+    }
+}
+
+TEST(StartUp, StoredPictureIsReloadedOnlyWhenItIsAnOrdinaryReadablePicture) {
+    const struct { const char* name; bool picture; const char* kind; } rows[] = {
+        {"поле.bmp", true, "picture"}, {"deleted.bmp", false, "none"},
+        {"broken.bmp", false, "garbage"}, {"folder.bmp", false, "folder"},
+        {".hidden.bmp", false, "picture"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        test::TestWindow t(false);
+        const QString path = t.dir.filePath(QString::fromUtf8(r.name));
+        if (r.kind == "picture"s) SavePicture(path);
+        if (r.kind == "folder"s) QDir().mkpath(path);
+        if (r.kind == "garbage"s) {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("BM this is not a picture");
+        }
+        Plant(*t.store, "FileName", path.toStdString());
+        t.Create();
+        EXPECT_TRUE(t.errors.isEmpty()) << t.errors.join("\n").toStdString();
+        std::string text;
+        EXPECT_EQ(Stored(*t.store, "FileName", text), r.picture);
+        if (r.picture) {
+            EXPECT_EQ(text, path.toStdString());
+            EXPECT_EQ(t.state.FileName, path.toStdString());
+            EXPECT_EQ(t.window->pctMain->pixel(5, 5), 0xFF0000);
+            EXPECT_EQ(t.window->Command3->text(), QStringLiteral("Подготовка"));
+        } else {
+            EXPECT_EQ(t.state.FileName, "");
+            EXPECT_EQ(t.window->pctMain->pixel(5, 5), 0);
+        }
+        EXPECT_FALSE(t.store->IsKeyOpen());
+    }
+}
+
+TEST(StartUp, AnUnusableOrDamagedStoreStillStartsOnDefaults) {
+    {   // The store's folder cannot be created.
+        test::TestWindow t(false);
+        QFile blocker(t.dir.filePath("blocked"));
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        t.store = std::make_unique<SettingsStore>(t.dir.filePath("blocked/settings"));
+        t.Create();
+        EXPECT_TRUE(t.errors.isEmpty());
+        EXPECT_EQ(t.state.CalcSpeed, 8);
+        EXPECT_EQ(t.state.PartDimmension, 25);
+        EXPECT_EQ(t.state.MaxCharge, 1000.0f);
+        EXPECT_EQ(t.window->sldrDraw->value(), 7);
+    }
+    {   // A damaged file: what can be read is used, the rest is defaults.
+        test::TestWindow t(false);
+        QFile f(t.store->userFileName());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        const char damaged[] = "\x01\xff[General\nCalcSpeed=16\n=\n[[\nDrawSpeed\n\x80TimeLimit=@Variant(\\0)\n";
+        f.write(damaged, sizeof damaged - 1);
+        f.close();
+        t.Create();
+        EXPECT_TRUE(t.errors.isEmpty());
+        EXPECT_EQ(t.state.CalcSpeed, 16);
+        EXPECT_EQ(t.state.DrawSpeed, 4);
+        EXPECT_EQ(t.state.TimeLimit, 10.0f);
+        // The next start reads a repaired file.
+        SettingsStore again(t.dir.path());
+        std::string text;
+        EXPECT_TRUE(Stored(again, "TimeLimit", text));
+        EXPECT_EQ(text, "10");
+    }
+}
+
+TEST(StartUp, UnloadReleasesTheKeyAndWritesNothing) {
+    test::TestWindow t;
+    int writes = 0;
+    t.store->SetAccessObserver([&](StoreAccess a, std::string_view, std::string_view) {
+        writes += a == StoreAccess::Write;
+    });
+    t.store->RegPrepare();
+    t.window->close();
+    EXPECT_FALSE(t.store->IsKeyOpen());
+    EXPECT_EQ(writes, 0);
+}
+
+}  // namespace
+}  // namespace tovik
