@@ -1,12 +1,203 @@
 #include "ui/AboutBox.h"
 
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <exception>
+#include <string>
+#include <string_view>
+
+#include "settings/SettingsStore.h"
+#include "ui/ErrorGuard.h"
 #include "ui/MainWindow.h"
+#include "ui/ProgramIcon.h"
+
+#if !defined(TOVIK_VERSION_MAJOR) || !defined(TOVIK_VERSION_MINOR) || !defined(TOVIK_VERSION_PATCH)
+#error "The program's version (TOVIK_VERSION_MAJOR, _MINOR, _PATCH) is not defined"
+#endif
 
 namespace tovik {
 
-AboutBox::AboutBox(MainWindow& window) : QDialog(nullptr), window_(window) {
-    setObjectName("frmAbout");
-    setWindowTitle(QStringLiteral("About Tovik"));
+namespace {
+
+// Where the system information tool is registered, machine-wide.
+constexpr std::string_view ToolKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+constexpr std::string_view ToolValue = "PATH";
+constexpr std::string_view FolderKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
+constexpr std::string_view FolderValue = "MSINFO";
+
+// Stored paths use "\" between folders; Qt takes "/" on every system.
+QString LocalPath(const QString& path) {
+    QString local = path;
+    local.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return local;
 }
+
+bool StartDetached(const QString& program) {
+    // The program is started by its path alone, with no command line to be
+    // split, so blanks in the path are safe.
+    return QProcess::startDetached(LocalPath(program), QStringList());
+}
+
+void ShowMessage(QWidget* parent, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+// The path of the system information tool as the machine-wide part of the
+// store names it, or an empty text when it names none.
+QString LocateSysInfo(const SettingsStore& store) {
+    std::string text;
+    if (store.GetKeyValue(KeyRoot::LocalMachine, ToolKey, ToolValue, text))
+        return QString::fromStdString(text);
+    if (!store.GetKeyValue(KeyRoot::LocalMachine, FolderKey, FolderValue, text)) return QString();
+    const QString path = QString::fromStdString(text) + QStringLiteral("\\MSINFO32.EXE");
+    return QFileInfo(LocalPath(path)).isFile() ? path : QString();
+}
+
+AboutBox::ProcessStarter& Starter() {
+    static AboutBox::ProcessStarter starter = StartDetached;
+    return starter;
+}
+
+AboutBox::MessagePresenter& Presenter() {
+    static AboutBox::MessagePresenter presenter = ShowMessage;
+    return presenter;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int l, int t, int w, int h,
+                  bool blackText) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(l, t, w, h);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(true);
+    if (blackText) {
+        QPalette pal = label->palette();
+        pal.setColor(QPalette::WindowText, Qt::black);
+        label->setPalette(pal);
+    }
+    return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, int l, int t, int w,
+                        int h) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setGeometry(l, t, w, h);
+    return button;
+}
+
+// One line of the separator: a filled strip of the given colour.
+QFrame* MakeLine(QWidget* parent, int index, const QRect& geometry, QRgb colour) {
+    auto* line = new QFrame(parent);
+    line->setObjectName("Line1");
+    line->setProperty("index", index);
+    line->setFrameShape(QFrame::NoFrame);
+    line->setGeometry(geometry);
+    line->setAutoFillBackground(true);
+    QPalette pal = line->palette();
+    pal.setColor(QPalette::Window, QColor::fromRgb(colour));
+    line->setPalette(pal);
+    return line;
+}
+
+}  // namespace
+
+AboutBox::AboutBox(MainWindow& window)
+    : QDialog(&window, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint),
+      window_(window) {
+    setObjectName("frmAbout");
+    setModal(false);
+    setSizeGripEnabled(false);
+    createControls();
+
+    setWindowTitle(QStringLiteral("About ") + AppTitle());
+    lblVersion->setText(QStringLiteral("Version %1.%2.%3")
+                            .arg(TOVIK_VERSION_MAJOR)
+                            .arg(TOVIK_VERSION_MINOR)
+                            .arg(TOVIK_VERSION_PATCH));
+    lblTitle->setText(AppTitle());
+
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdSysInfo, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { cmdSysInfo_Click(); }); });
+}
+
+void AboutBox::createControls() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    // The dialog takes exactly the size of the menu bar and the client area.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    menuBar = new QMenuBar(this);
+    menuBar->setObjectName("menuBar");
+    // Kept inside the window, so the client area always lies below it.
+    menuBar->setNativeMenuBar(false);
+    // The main window keeps the menu; the bar only shows it.
+    menuBar->addMenu(window_.Menu);
+    layout->setMenuBar(menuBar);
+
+    client = new QWidget(this);
+    client->setObjectName("client");
+    client->setFixedSize(382, 237);
+    layout->addWidget(client);
+
+    picIcon = new QLabel(client);
+    picIcon->setObjectName("picIcon");
+    picIcon->setGeometry(16, 16, 36, 36);
+    picIcon->setAlignment(Qt::AlignCenter);
+    picIcon->setPixmap(ProgramIcon());
+
+    cmdOK = MakeButton(client, "cmdOK", QStringLiteral("OK"), 283, 175, 84, 23);
+    cmdOK->setAutoDefault(true);
+    cmdOK->setDefault(true);
+    cmdSysInfo = MakeButton(client, "cmdSysInfo", QStringLiteral("&System Info..."), 284, 205, 83, 23);
+    Line1[1] = MakeLine(client, 1, QRect(6, 163, 371, 1), 0x808080);
+    lblDescription = MakeLabel(client, "lblDescription", QStringLiteral("App Description"), 70, 75, 259,
+                               78, true);
+    lblTitle = MakeLabel(client, "lblTitle", QString(), 70, 16, 259, 32, true);
+    Line1[0] = MakeLine(client, 0, QRect(7, 164, 370, 2), 0xFFFFFF);
+    lblVersion = MakeLabel(client, "lblVersion", QString(), 70, 52, 259, 15, false);
+    lblDisclaimer = MakeLabel(client, "lblDisclaimer", QStringLiteral("Warning: ..."), 17, 175, 258, 55,
+                              true);
+
+    setTabOrder(cmdOK, cmdSysInfo);
+    cmdOK->setFocus();
+}
+
+QString AboutBox::AppTitle() { return QStringLiteral("Tovik"); }
+
+QString AboutBox::UnavailableMessage() {
+    return QStringLiteral("System Information Is Unavailable At This Time");
+}
+
+void AboutBox::cmdOK_Click() { close(); }
+
+void AboutBox::cmdSysInfo_Click() { StartSysInfo(); }
+
+void AboutBox::StartSysInfo() {
+    try {
+        const QString tool = LocateSysInfo(window_.store());
+        if (!tool.isEmpty() && Starter()(tool)) return;
+    } catch (const std::exception&) {
+        // Whatever went wrong, the tool is unavailable: say so below.
+    }
+    Presenter()(this, AppTitle(), UnavailableMessage());
+}
+
+void AboutBox::SetProcessStarter(ProcessStarter starter) { Starter() = std::move(starter); }
+void AboutBox::ResetProcessStarter() { Starter() = StartDetached; }
+
+void AboutBox::SetMessagePresenter(MessagePresenter presenter) { Presenter() = std::move(presenter); }
+void AboutBox::ResetMessagePresenter() { Presenter() = ShowMessage; }
 
 }  // namespace tovik
