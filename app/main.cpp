@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 
@@ -6,6 +7,7 @@
 #include "model/SimState.h"
 #include "settings/SettingsStore.h"
 #include "ui/MainWindow.h"
+#include "ui/ProgramIcon.h"
 
 namespace {
 
@@ -29,6 +31,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Quillfeather");
     QCoreApplication::setApplicationName("Tovik");
+    QApplication::setWindowIcon(QIcon(tovik::ProgramIcon()));
 
     tovik::ZeroVector = tovik::FieldVector{0, 0};
     // The one simulation state, created before the main window loads.
