@@ -7,6 +7,7 @@ PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   libwmf-dev libemf2svg-dev
+  fonts-urw-base35
   libxsimd-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth

@@ -23,6 +23,8 @@ ErrorPresenter& Presenter() {
 void SetErrorPresenter(ErrorPresenter presenter) { Presenter() = std::move(presenter); }
 void ResetErrorPresenter() { Presenter() = ShowMessageBox; }
 
+void PresentError(QWidget* parent, const QString& message) { Presenter()(parent, message); }
+
 QString RunTimeErrorMessage(RunTimeErrorKind kind) {
     switch (kind) {
         case RunTimeErrorKind::Overflow:

@@ -15,6 +15,10 @@ using ErrorPresenter = std::function<void(QWidget* parent, const QString& messag
 void SetErrorPresenter(ErrorPresenter presenter);
 void ResetErrorPresenter();
 
+// Shows a message about a command that could not be carried out (a file that
+// cannot be read or written) through the same presenter.
+void PresentError(QWidget* parent, const QString& message);
+
 // The message text for a run-time error of the given kind.
 QString RunTimeErrorMessage(RunTimeErrorKind kind);
 

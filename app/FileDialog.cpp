@@ -1,0 +1,58 @@
+#include "app/FileDialog.h"
+
+#include <QFileDialog>
+
+namespace tovik {
+
+namespace {
+
+QString ShowQtDialog(QWidget* parent, const FileDialog::Request& r) {
+    QString selected = r.selectedFilter;
+    const QString filter = r.filters.join(QStringLiteral(";;"));
+    if (r.kind == FileDialog::Kind::Open)
+        return QFileDialog::getOpenFileName(parent, QString(), r.fileName, filter, &selected);
+    return QFileDialog::getSaveFileName(parent, QString(), r.fileName, filter, &selected);
+}
+
+FileDialog::Runner& CurrentRunner() {
+    static FileDialog::Runner runner = ShowQtDialog;
+    return runner;
+}
+
+}  // namespace
+
+QStringList FileDialog::QtFilters(const QString& filter) {
+    QStringList result;
+    if (filter.isEmpty()) return result;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (qsizetype i = 0; i < parts.size(); i += 2) {
+        QStringList patterns;
+        const QString patternList = i + 1 < parts.size() ? parts[i + 1] : QStringLiteral("*.*");
+        for (const QString& raw : patternList.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QString p = raw.trimmed();
+            if (p.isEmpty()) continue;
+            patterns << (p == QStringLiteral("*.*") ? QStringLiteral("*") : p);
+        }
+        if (patterns.isEmpty()) patterns << QStringLiteral("*");
+        result << QStringLiteral("%1 (%2)").arg(parts[i].trimmed(), patterns.join(QLatin1Char(' ')));
+    }
+    return result;
+}
+
+void FileDialog::SetRunner(Runner runner) { CurrentRunner() = std::move(runner); }
+void FileDialog::ResetRunner() { CurrentRunner() = ShowQtDialog; }
+
+void FileDialog::ShowOpen(QWidget* parent) { Show(Kind::Open, parent); }
+void FileDialog::ShowSave(QWidget* parent) { Show(Kind::Save, parent); }
+
+void FileDialog::Show(Kind kind, QWidget* parent) {
+    Request r;
+    r.kind = kind;
+    r.fileName = FileName;
+    r.filters = QtFilters(Filter);
+    if (FilterIndex >= 1 && FilterIndex <= r.filters.size()) r.selectedFilter = r.filters[FilterIndex - 1];
+    const QString chosen = CurrentRunner()(parent, r);
+    if (!chosen.isEmpty()) FileName = chosen;
+}
+
+}  // namespace tovik

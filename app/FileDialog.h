@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+namespace tovik {
+
+// cmdOS: the file dialog component of the main window. Set FileName and
+// Filter, show it as an open or a save dialog (modal, with the platform's
+// default title), then read FileName: the chosen name, or the name set
+// before showing when the user cancelled.
+class FileDialog {
+public:
+    enum class Kind { Open, Save };
+
+    // What a dialog is asked to show.
+    struct Request {
+        Kind kind = Kind::Open;
+        QString fileName;        // initial name
+        QStringList filters;     // Qt's "Description (*.a *.b)" form
+        QString selectedFilter;  // the one chosen at the start
+    };
+    // Shows a dialog and returns the chosen name, empty when cancelled.
+    using Runner = std::function<QString(QWidget* parent, const Request& request)>;
+
+    QString FileName;
+    // Description and pattern pairs separated by "|", patterns by ";":
+    // "Pictures|*.bmp;*.gif|All files|*.*".
+    QString Filter;
+    int FilterIndex = 1;  // 1-based choice selected at the start
+
+    void ShowOpen(QWidget* parent);
+    void ShowSave(QWidget* parent);
+
+    // The filter text in Qt's form. "*.*" means every file, as it does on
+    // Windows, and becomes "*".
+    static QStringList QtFilters(const QString& filter);
+
+    // Tests answer the dialogs themselves instead of showing them.
+    static void SetRunner(Runner runner);
+    static void ResetRunner();
+
+private:
+    void Show(Kind kind, QWidget* parent);
+};
+
+}  // namespace tovik
