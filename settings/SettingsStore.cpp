@@ -116,10 +116,17 @@ void SettingsStore::SetKeyValue(std::string_view name, std::string_view text) {
     QSettings& s = *impl_->key;
     const QString valueName = FromUtf8(name);
     const QString value = FromUtf8(text);
-    if (value.size() > MaxTextLength) s.remove(valueName);
-    else s.setValue(valueName, value);
-    // Write through at once; a failure leaves the file as it was.
-    s.sync();
+    // A text the file already holds, after a write that reached the disk,
+    // needs no new write: every trace stores the unchanged drawing step.
+    const QVariant stored = s.value(valueName);
+    const bool onDisk = s.status() == QSettings::NoError && stored.typeId() == QMetaType::QString &&
+                        value.size() <= MaxTextLength && stored.toString() == value;
+    if (!onDisk) {
+        if (value.size() > MaxTextLength) s.remove(valueName);
+        else s.setValue(valueName, value);
+        // Write through at once; a failure leaves the file as it was.
+        s.sync();
+    }
     impl_->Notify(StoreAccess::Write, name, text);
 }
 

@@ -45,7 +45,15 @@ float PreparationView::ScaleHeight() { return static_cast<float>(w_.pctMain->dra
 // column numbers.
 void PreparationView::SetProgressMax(float max) { w_.prBar->setMaximum(static_cast<int>(std::lround(max))); }
 float PreparationView::ProgressMax() { return static_cast<float>(w_.prBar->maximum()); }
-void PreparationView::SetProgressValue(float value) { w_.prBar->setValue(static_cast<int>(std::lround(value))); }
+// QProgressBar repaints itself at once whenever its value moves it by a
+// chunk; Preparation sets it for every fifth column in a row without
+// yielding, which would cost a full repaint of the bar each time. The bar is painted with the
+// window's next repaint instead, showing its latest value.
+void PreparationView::SetProgressValue(float value) {
+    w_.prBar->setUpdatesEnabled(false);
+    w_.prBar->setValue(static_cast<int>(std::lround(value)));
+    w_.prBar->setUpdatesEnabled(true);
+}
 void PreparationView::ShowProgress(bool visible) { w_.prBar->setVisible(visible); }
 
 PixelView PreparationView::Pixels() {

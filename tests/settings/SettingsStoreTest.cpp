@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <string>
 
+#include <sys/stat.h>
+
 #include "settings/SettingsStore.h"
 
 namespace tovik {
@@ -152,6 +154,24 @@ TEST(SettingsStore, EveryWriteIsOnDiskBeforeItReturns) {
     EXPECT_TRUE(bytes.contains(QStringLiteral("FileName=/tmp/картинка.bmp")));
     // No temporary file is left behind next to it.
     EXPECT_EQ(QDir(s.dir.path()).entryList(QDir::Files), QStringList{"Tovik.conf"});
+}
+
+TEST(SettingsStore, AnUnchangedTextIsNotWrittenAgain) {
+    Store s;
+    const auto inode = [&s] {
+        struct stat st {};
+        return ::stat(s.store.userFileName().toLocal8Bit().constData(), &st) == 0 ? st.st_ino : 0;
+    };
+    s.Set("DrawSpeed", "4");
+    const auto first = inode();
+    ASSERT_NE(first, 0u);
+    s.Set("DrawSpeed", "4");  // every file write replaces the file
+    EXPECT_EQ(inode(), first);
+    s.Set("DrawSpeed", "3");
+    EXPECT_NE(inode(), first);
+    std::string text;
+    ASSERT_TRUE(s.Get("DrawSpeed", text));
+    EXPECT_EQ(text, "3");
 }
 
 TEST(SettingsStore, DamagedOrUnusableFilesFailSilently) {
