@@ -1,0 +1,46 @@
+#pragma once
+
+// The arithmetic of the field sum over a list of charged cells, with a
+// vector version for processors with AVX2 and a plain one for the others,
+// chosen at the first call. Both give the same bits as the checked
+// walk: for a cell of centre C and value q and the point P,
+//
+//   r = P - C, d = sqrt(r.x * r.x + r.y * r.y), k = q / (d * d * d),
+//   term = (r.x * k, r.y * k),
+//
+// each operation rounded to double, with no fused multiply-add; a cell whose
+// centre is the point gives nothing. The terms are added to the sum one cell
+// at a time in list order. Nothing here checks for overflow: a non-finite
+// sum tells the caller that the checked walk must find the error.
+
+#include <cstddef>
+
+namespace tovik::kernel {
+
+struct CellArrays {
+    const double* centreX = nullptr;
+    const double* centreY = nullptr;
+    const float* value = nullptr;
+};
+
+// Adds the terms of cells [begin, end) to (ex, ey) in order.
+void AccumulateTerms(const CellArrays& cells, std::size_t begin, std::size_t end, double x, double y,
+                     double& ex, double& ey);
+
+// Stores the terms of cells [begin, end) at terms[2k] (x) and terms[2k + 1]
+// (y). A cell whose centre is the point gets (-0, -0), which leaves any sum
+// unchanged.
+void ComputeTerms(const CellArrays& cells, std::size_t begin, std::size_t end, double x, double y,
+                  double* terms);
+
+// Adds stored terms of cells [begin, end) to (ex, ey) in order.
+void AddTerms(const double* terms, std::size_t begin, std::size_t end, double& ex, double& ey);
+
+// Whether the vector version is in use on this processor.
+bool UsesAvx2();
+
+// Makes every call take the plain version (true) or the one chosen for the
+// processor (false), so that both can be compared on one machine.
+void UsePlainVersionOnly(bool plainOnly);
+
+}  // namespace tovik::kernel

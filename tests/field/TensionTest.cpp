@@ -1,0 +1,365 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "field/ParallelTermSum.h"
+#include "field/Tension.h"
+#include "field/TensionKernel.h"
+#include "model/RunTimeError.h"
+#include "model/SimState.h"
+
+namespace tovik {
+namespace {
+
+constexpr float Inf = std::numeric_limits<float>::infinity();
+constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
+
+// What one evaluation gave: a vector or the kind of its error.
+struct Outcome {
+    std::optional<FieldVector> value;
+    std::optional<RunTimeErrorKind> error;
+};
+
+Outcome Evaluate(const std::function<FieldVector()>& f) {
+    Outcome o;
+    try {
+        o.value = f();
+    } catch (const RunTimeError& e) {
+        o.error = e.kind();
+    }
+    return o;
+}
+
+std::string Describe(const Outcome& o) {
+    if (o.error) return RunTimeErrorKindName(*o.error);
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "(%a, %a)", o.value->X, o.value->Y);
+    return buf;
+}
+
+bool SameBits(const Outcome& a, const Outcome& b) {
+    if (a.error || b.error) return a.error == b.error;
+    return std::bit_cast<std::uint64_t>(a.value->X) == std::bit_cast<std::uint64_t>(b.value->X) &&
+           std::bit_cast<std::uint64_t>(a.value->Y) == std::bit_cast<std::uint64_t>(b.value->Y);
+}
+
+class Tension : public ::testing::Test {
+protected:
+    std::unique_ptr<SimState> s = std::make_unique<SimState>();
+
+    void Area(int left, int top, int right, int bottom, int side) {
+        s->AreaLeft = static_cast<std::int16_t>(left);
+        s->AreaTop = static_cast<std::int16_t>(top);
+        s->AreaRight = static_cast<std::int16_t>(right);
+        s->AreaBottom = static_cast<std::int16_t>(bottom);
+        s->CalcSpeed = side;
+        ++s->ModelGeneration;
+    }
+    void SetCell(int i, int j, float q) {
+        s->Cell(i, j) = q;
+        ++s->ModelGeneration;
+    }
+    Outcome Reference(float x, float y) { return Evaluate([&] { return GetTensionReference(*s, x, y); }); }
+
+    // The reference and every way the evaluator can take must agree to the
+    // bit; returns the common outcome.
+    Outcome Checked(TensionEvaluator& ev, float x, float y) {
+        const Outcome ref = Reference(x, y);
+        for (int way = 0; way < 4; ++way) {
+            kernel::UsePlainVersionOnly(way & 1);
+            ev.SetParallel(way & 2);
+            const Outcome fast = Evaluate([&] { return ev.GetTension(x, y); });
+            EXPECT_TRUE(SameBits(ref, fast)) << "point (" << x << ", " << y << ") way " << way
+                                             << ": reference " << Describe(ref) << ", fast " << Describe(fast);
+        }
+        kernel::UsePlainVersionOnly(false);
+        ev.SetParallel(true);
+        return ref;
+    }
+    Outcome Checked(float x, float y) {
+        TensionEvaluator ev(*s);
+        return Checked(ev, x, y);
+    }
+};
+
+TEST_F(Tension, OneCellGivesTheInverseSquareLaw) {
+    const struct { int side; float q; float d; } cases[] = {
+        {1, 5, 1}, {1, -3, 2.5f}, {2, 7, 10}, {3, 1, 0.5f}, {8, -250, 33}, {32, 1e6f, 100},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "side " << c.side << " q " << c.q << " d " << c.d);
+        s = std::make_unique<SimState>();
+        Area(100, 100, 100 + c.side, 100 + c.side, c.side);
+        SetCell(0, 0, c.q);
+        const float cx = 100 + c.side / 2.0f;  // the centre of cell (0, 0)
+        const double expected = static_cast<double>(c.q) / (static_cast<double>(c.d) * c.d);
+
+        Outcome right = Checked(cx + c.d, cx);
+        EXPECT_DOUBLE_EQ(right.value->X, expected);
+        EXPECT_EQ(right.value->Y, 0.0);
+        Outcome above = Checked(cx, cx - c.d);
+        EXPECT_EQ(above.value->X, 0.0);
+        EXPECT_DOUBLE_EQ(above.value->Y, -expected);
+    }
+}
+
+TEST_F(Tension, SymmetricCellsCancelAndTheCentreCellGivesNothing) {
+    Area(0, 0, 4, 4, 1);  // cells 0..4 in both directions, centres at k + 0.5
+    const struct { int i1, j1, i2, j2; } pairs[] = {{0, 2, 4, 2}, {2, 0, 2, 4}, {0, 0, 4, 4}, {1, 3, 3, 1}};
+    for (const auto& p : pairs) {
+        SCOPED_TRACE(testing::Message() << "cells (" << p.i1 << "," << p.j1 << ") (" << p.i2 << "," << p.j2 << ")");
+        s->ChargeDensity.assign(s->ChargeDensity.size(), 0.0f);
+        SetCell(p.i1, p.j1, 9.5f);
+        SetCell(p.i2, p.j2, 9.5f);
+        const Outcome mid = Checked(2.5f, 2.5f);
+        EXPECT_NEAR(mid.value->X, 0.0, 1e-12);
+        EXPECT_NEAR(mid.value->Y, 0.0, 1e-12);
+
+        // A charged cell under the point adds nothing, and raises nothing.
+        SetCell(2, 2, -40.0f);
+        const Outcome withCentre = Checked(2.5f, 2.5f);
+        EXPECT_NEAR(withCentre.value->X, 0.0, 1e-12);
+        EXPECT_NEAR(withCentre.value->Y, 0.0, 1e-12);
+        SetCell(2, 2, 0.0f);
+    }
+}
+
+TEST_F(Tension, ColouredPixelsSilenceTheFieldOnlyInsideTheArea) {
+    Area(20, 30, 36, 46, 8);  // cells 0..2 both ways
+    SetCell(0, 0, 4.0f);
+    SetCell(2, 1, -6.0f);
+    const struct {
+        const char* what;
+        float x, y;
+        int px, py;  // the pixel that is coloured, or -1
+        bool silent;
+    } cases[] = {
+        {"inside on a coloured pixel", 25.7f, 33.2f, 25, 33, true},
+        {"inside next to a coloured pixel", 26.0f, 33.2f, 25, 33, false},
+        {"on the right bound", 36.0f, 40.0f, 36, 40, true},
+        {"on the bottom bound", 22.5f, 46.0f, 22, 46, true},
+        {"on the bottom-right corner", 36.0f, 46.0f, 36, 46, true},
+        {"just beyond the right bound", 36.001f, 40.0f, 36, 40, false},
+        {"left of the area on a coloured pixel", 19.5f, 40.0f, 19, 40, false},
+        {"negative, outside", -3.0f, -7.5f, -1, -1, false},
+        {"beyond the grid", 5000.0f, 4000.0f, -1, -1, false},
+        {"far away", -1e30f, 2e30f, -1, -1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::fill(s->PixelColor.begin(), s->PixelColor.end(), 0);
+        if (c.px >= 0) s->Pixel(c.px, c.py) = 0x00FFFFFF;
+        const Outcome o = Checked(c.x, c.y);
+        ASSERT_TRUE(o.value);
+        if (c.silent) {
+            EXPECT_EQ(o.value->X, 0.0);
+            EXPECT_EQ(o.value->Y, 0.0);
+        } else {
+            EXPECT_TRUE(o.value->X != 0.0 || o.value->Y != 0.0);
+        }
+    }
+}
+
+TEST_F(Tension, TheWalkCoversTheCellsUpToTheBoundsInclusive) {
+    // Bounds 10..26 with side 8: cells 0..2 across, the last one holding
+    // only the column x = 26. Cell 3 lies beyond the walk.
+    const struct { int left, top, right, bottom, side, i, j; bool counted; } cases[] = {
+        {0, 0, 0, 0, 1, 0, 0, true},   {0, 0, 0, 0, 1, 1, 0, false}, {0, 0, 0, 0, 5, 0, 1, false},
+        {10, 40, 26, 48, 8, 2, 1, true}, {10, 40, 26, 48, 8, 3, 1, false}, {10, 40, 26, 48, 8, 2, 2, false},
+        {3, 3, 9, 9, 3, 2, 2, true},   {3, 3, 9, 9, 6, 1, 1, true},   {3, 3, 9, 9, 6, 2, 0, false},
+        {50, 50, 40, 60, 1, 0, 0, false},  // right of left: no cell in any row
+        {50, 50, 60, 40, 1, 0, 0, false},  // bottom above top: no row
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "area " << c.left << "," << c.top << "," << c.right << ","
+                                        << c.bottom << " side " << c.side << " cell " << c.i << "," << c.j);
+        s = std::make_unique<SimState>();
+        Area(c.left, c.top, c.right, c.bottom, c.side);
+        const Outcome empty = Checked(-50.0f, -60.0f);
+        EXPECT_EQ(empty.value->X, 0.0);
+        EXPECT_EQ(empty.value->Y, 0.0);
+        SetCell(c.i, c.j, 12.0f);
+        const Outcome o = Checked(-50.0f, -60.0f);
+        EXPECT_EQ(o.value->X != 0.0, c.counted);
+        TensionEvaluator ev(*s);
+        EXPECT_EQ(ev.ChargedCellCount(), c.counted ? 1u : 0u);
+    }
+}
+
+TEST_F(Tension, ErrorsHaveTheirKinds) {
+    using K = RunTimeErrorKind;
+    const struct {
+        const char* what;
+        int left, top, right, bottom, side;
+        float q;  // value of cell (0, 0)
+        float x, y;
+        bool colouredPixel;  // pixel (floor x, floor y) coloured
+        std::optional<K> kind;
+    } cases[] = {
+        {"cell side 0", 0, 0, 8, 8, 0, 1, -5, -5, false, K::DivisionByZero},
+        {"negative cell side", 0, 0, 8, 8, -4, 1, -5, -5, false, K::DivisionByZero},
+        {"cell side 0 under a coloured pixel", 0, 0, 8, 8, 0, 1, 2, 2, true, std::nullopt},
+        {"row span beyond 16 bits", 0, -10, 8, 32767, 1, 1, -5, -5, false, K::Overflow},
+        {"column span beyond 16 bits", -10, 0, 32767, 8, 1, 1, -5, -5, false, K::Overflow},
+        {"column span unused without rows", -10, 9, 32767, 8, 1, 1, -5, -5, false, std::nullopt},
+        {"columns beyond the grid", 0, 0, GridColumns, 4, 1, 1, -5, -5, false, K::SubscriptOutOfRange},
+        {"rows beyond the grid", 0, 0, 4, GridRows, 1, 1, -5, -5, false, K::SubscriptOutOfRange},
+        {"pixel beyond the grid", 800, 0, 900, 8, 32, 1, 850, 2, false, K::SubscriptOutOfRange},
+        {"infinite cell", 0, 0, 8, 8, 4, Inf, -5, -5, false, K::Overflow},
+        {"NaN cell", 0, 0, 8, 8, 4, NaN, -5, -5, false, K::InvalidOperation},
+        {"infinite point", 0, 0, 8, 8, 4, 1, Inf, -5, false, K::Overflow},
+        {"NaN point outside", 0, 0, 8, 8, 4, 1, NaN, -5, false, K::InvalidOperation},
+        {"NaN point counts as inside", 0, 0, 8, 8, 4, 1, NaN, NaN, false, K::InvalidOperation},
+        {"infinite cell under a coloured pixel", 0, 0, 8, 8, 4, Inf, 3, 3, true, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        s = std::make_unique<SimState>();
+        Area(c.left, c.top, c.right, c.bottom, c.side);
+        SetCell(0, 0, c.q);
+        SetCell(1, 1, 2.0f);  // a finite cell ahead of nothing, behind cell (0, 0)
+        if (c.colouredPixel) s->Pixel(static_cast<int>(c.x), static_cast<int>(c.y)) = 0x0000FF00;
+        const Outcome o = Checked(c.x, c.y);
+        EXPECT_EQ(o.error, c.kind) << Describe(o);
+    }
+}
+
+TEST_F(Tension, TheListFollowsEveryChangeOfTheState) {
+    const struct {
+        const char* what;
+        std::function<void(SimState&)> change;
+    } changes[] = {
+        {"cell side from the slider", [](SimState& st) { st.CalcSpeed = 4; }},
+        {"left bound", [](SimState& st) { st.AreaLeft = 13; }},
+        {"top bound", [](SimState& st) { st.AreaTop = 9; }},
+        {"right bound", [](SimState& st) { st.AreaRight = 40; }},
+        {"bottom bound", [](SimState& st) { st.AreaBottom = 24; }},
+        {"grid rewritten",
+         [](SimState& st) {
+             st.Cell(3, 2) = -17.0f;
+             st.Cell(0, 0) = 0.0f;
+             ++st.ModelGeneration;
+         }},
+    };
+    for (const auto& c : changes) {
+        SCOPED_TRACE(c.what);
+        s = std::make_unique<SimState>();
+        Area(8, 8, 56, 40, 8);
+        for (int j = 0; j <= 4; ++j)
+            for (int i = 0; i <= 6; ++i) s->Cell(i, j) = static_cast<float>((i * 7 + j * 3) % 5 - 2);
+        ++s->ModelGeneration;
+        TensionEvaluator ev(*s);
+        Checked(ev, 30.3f, 70.1f);  // builds the list for the old state
+        c.change(*s);
+        Checked(ev, 30.3f, 70.1f);
+    }
+}
+
+// Random grids, areas, cell sides and points: the evaluator must give the
+// reference's bits every time.
+TEST_F(Tension, MatchesTheReferenceToTheBitOnRandomStates) {
+    std::mt19937 rng(20240611);
+    const double densities[] = {0.002, 0.05, 0.5, 1.0};
+    for (int round = 0; round < 2 * MaxCellSide; ++round) {
+        s = std::make_unique<SimState>();
+        const int side = 1 + round % MaxCellSide;  // every side twice
+        const double density = densities[(round / 3) % std::size(densities)];
+        const int left = std::uniform_int_distribution<int>(0, 300)(rng);
+        const int top = std::uniform_int_distribution<int>(0, 200)(rng);
+        const int right = std::uniform_int_distribution<int>(left, 780)(rng);
+        const int bottom = std::uniform_int_distribution<int>(top, 468)(rng);
+        Area(left, top, right, bottom, side);
+        std::uniform_real_distribution<float> value(-1000.0f, 1000.0f);
+        std::bernoulli_distribution charged(density);
+        for (int j = 0; j <= (bottom - top) / side; ++j)
+            for (int i = 0; i <= (right - left) / side; ++i)
+                if (charged(rng)) s->Cell(i, j) = value(rng);
+        std::bernoulli_distribution coloured(0.3);
+        for (int y = top; y <= bottom; ++y)
+            for (int x = left; x <= right; ++x) s->Pixel(x, y) = coloured(rng) ? 0x00FF0000 : 0;
+        ++s->ModelGeneration;
+        SCOPED_TRACE(testing::Message() << "area " << left << "," << top << "," << right << "," << bottom
+                                        << " side " << side << " density " << density);
+
+        std::uniform_real_distribution<float> fx(left - 50.0f, right + 50.0f);
+        std::uniform_real_distribution<float> fy(top - 50.0f, bottom + 50.0f);
+        std::vector<std::pair<float, float>> points = {
+            {static_cast<float>(left), static_cast<float>(top)},
+            {static_cast<float>(right), static_cast<float>(bottom)},
+            {left + side / 2.0f, top + side / 2.0f},  // centre of cell (0, 0)
+            {left + side * 1.5f, top + side / 2.0f},  // centre of cell (1, 0)
+            {-37.25f, -0.5f},
+            {1e6f, -3e5f},
+            {right + 0.25f, top - 0.75f},
+            {static_cast<float>(right), top + 0.5f * (bottom - top)},
+            {left + 0.5f * (right - left), static_cast<float>(bottom)},
+        };
+        for (int k = 0; k < 8; ++k) points.emplace_back(fx(rng), fy(rng));
+        TensionEvaluator ev(*s);
+        for (const auto& [x, y] : points) Checked(ev, x, y);
+    }
+}
+
+// The whole drawing area at side 1 is long enough for the helper thread.
+TEST_F(Tension, LongSumsMatchTheReferenceWhoeverComputesTheTerms) {
+    Area(0, 0, DrawingWidth - 1, DrawingHeight - 1, 1);
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> value(-500.0f, 500.0f);
+    for (int j = 0; j < DrawingHeight; ++j)
+        for (int i = 0; i < DrawingWidth; ++i) s->Cell(i, j) = (i + j) % 5 ? value(rng) : 0.0f;
+    ++s->ModelGeneration;
+    TensionEvaluator ev(*s);
+    ASSERT_GE(ev.ChargedCellCount(), ParallelTermSum::MinCells);
+    const std::pair<float, float> points[] = {{-20.0f, 13.0f}, {390.5f, 234.5f}, {800.3f, 480.9f}};
+    for (bool helperTakesAll : {false, true}) {
+        ParallelTermSum::Shared().SetHelperTakesAll(helperTakesAll);
+        for (const auto& [x, y] : points) Checked(ev, x, y);
+    }
+    ParallelTermSum::Shared().SetHelperTakesAll(false);
+}
+
+// The vector kernel handles four cells at a time: every length and start,
+// including the remainders, must add the terms in list order.
+TEST(TensionKernel, AllWaysOfSummingAgreeForEveryLength) {
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<double> pos(-40.0, 40.0);
+    std::uniform_real_distribution<float> val(-9.0f, 9.0f);
+    std::vector<double> cx(40), cy(40);
+    std::vector<float> q(40);
+    for (std::size_t k = 0; k < q.size(); ++k) {
+        cx[k] = std::round(pos(rng)) + 0.5;
+        cy[k] = std::round(pos(rng)) + 0.5;
+        q[k] = val(rng);
+    }
+    cx[5] = 2.5;  // one centre under the point
+    cy[5] = -1.5;
+    const kernel::CellArrays cells{cx.data(), cy.data(), q.data()};
+    std::vector<double> terms(2 * q.size());
+    for (std::size_t begin = 0; begin < 6; ++begin) {
+        for (std::size_t end = begin; end <= q.size(); ++end) {
+            double ax = 0.125, ay = -3.0, px = 0.125, py = -3.0, sx = 0.125, sy = -3.0;
+            kernel::UsePlainVersionOnly(true);
+            kernel::AccumulateTerms(cells, begin, end, 2.5, -1.5, px, py);
+            kernel::UsePlainVersionOnly(false);
+            kernel::AccumulateTerms(cells, begin, end, 2.5, -1.5, ax, ay);
+            kernel::ComputeTerms(cells, begin, end, 2.5, -1.5, terms.data());
+            kernel::AddTerms(terms.data(), begin, end, sx, sy);
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(ax), std::bit_cast<std::uint64_t>(px)) << begin << ".." << end;
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(ay), std::bit_cast<std::uint64_t>(py)) << begin << ".." << end;
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(sx), std::bit_cast<std::uint64_t>(px)) << begin << ".." << end;
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(sy), std::bit_cast<std::uint64_t>(py)) << begin << ".." << end;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tovik
