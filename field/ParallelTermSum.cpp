@@ -4,9 +4,18 @@
 #include <chrono>
 #include <system_error>
 
+#ifdef __linux__
+#include <pthread.h>
+#include <sched.h>
+#endif
+
 namespace tovik {
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+enum : std::uint8_t { Free, TakenByCaller, TakenByHelper, Done };
 
 inline void Pause() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -16,23 +25,74 @@ inline void Pause() {
 #endif
 }
 
-// Spins until pred holds; after a while gives the processor away between
-// tries, for a helper that the system has put aside.
-template <typename Pred>
-void SpinUntil(Pred pred) {
-    for (unsigned spins = 0; !pred(); ++spins) {
-        if (spins < 4096)
-            Pause();
-        else
-            std::this_thread::yield();
-    }
-}
-
 // How long the helper stays awake after a sum, waiting for the next one: the
 // tracer evaluates again right after a short yield to the event loop.
 constexpr auto StayAwake = std::chrono::microseconds(100);
 
+// The processor the calling thread runs on, or -1 when unknown.
+int CurrentCpu() {
+#ifdef __linux__
+    return sched_getcpu();
+#else
+    return -1;
+#endif
+}
+
 }  // namespace
+
+struct ParallelTermSum::Job {
+    kernel::CellArrays cells;
+    std::shared_ptr<const void> owner;
+    std::size_t n = 0;
+    std::size_t blocks = 0;
+    double x = 0;
+    double y = 0;
+    std::size_t lead = Lead;
+    std::shared_ptr<double[]> terms;
+    std::unique_ptr<std::atomic<std::uint8_t>[]> state;  // one per block, Free at first
+    // Written by the caller.
+    alignas(64) std::atomic<std::size_t> callerBlock{0};
+    std::atomic<int> callerCpu{-1};
+    std::atomic<bool> open{true};
+    // Written by the helper.
+    alignas(64) std::atomic<std::size_t> helperBlocks{0};
+};
+
+// The helper's processors: those it may use, less the caller's. A new thread
+// starts on its creator's processor and stays there for a while, where it
+// would only take turns with the caller; moving it costs one system call.
+//
+// The helper also runs at idle priority: it uses only processor time that
+// nothing else wants, so on a busy machine it never slows the caller (who then
+// computes the blocks alone) nor other programs.
+class ParallelTermSum::Placement {
+public:
+    Placement() {
+#ifdef __linux__
+        CPU_ZERO(&allowed_);
+        known_ = pthread_getaffinity_np(pthread_self(), sizeof allowed_, &allowed_) == 0;
+        sched_param idle{};
+        pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
+#endif
+    }
+    // Leaves processor cpu, if another is allowed.
+    void LeaveCpu(int cpu) {
+#ifdef __linux__
+        if (!known_ || cpu < 0 || cpu >= CPU_SETSIZE) return;
+        cpu_set_t others = allowed_;
+        CPU_CLR(cpu, &others);
+        if (CPU_COUNT(&others) > 0) pthread_setaffinity_np(pthread_self(), sizeof others, &others);
+#else
+        (void)cpu;
+#endif
+    }
+
+private:
+#ifdef __linux__
+    cpu_set_t allowed_;
+    bool known_ = false;
+#endif
+};
 
 ParallelTermSum& ParallelTermSum::Shared() {
     static ParallelTermSum instance;
@@ -50,6 +110,11 @@ ParallelTermSum::~ParallelTermSum() {
 bool ParallelTermSum::EnsureThread() {
     if (started_) return true;
     if (startFailed_) return false;
+    // With one processor the helper could only take turns with the caller.
+    if (std::thread::hardware_concurrency() < 2) {
+        startFailed_ = true;
+        return false;
+    }
     try {
         thread_ = std::thread([this] { Run(); });
         started_ = true;
@@ -59,67 +124,107 @@ bool ParallelTermSum::EnsureThread() {
     return started_;
 }
 
-bool ParallelTermSum::Sum(const kernel::CellArrays& cells, std::size_t n, double x, double y, double& ex,
-                          double& ey) {
+std::size_t ParallelTermSum::HelperBlocksOfLastSum() {
+    std::lock_guard<std::mutex> lock(publish_);
+    return job_ ? job_->helperBlocks.load() : 0;
+}
+
+bool ParallelTermSum::Sum(const kernel::CellArrays& cells, std::size_t n, std::shared_ptr<const void> owner,
+                          double x, double y, double& ex, double& ey) {
     std::unique_lock<std::mutex> lock(use_, std::try_to_lock);
-    if (!lock.owns_lock() || !EnsureThread()) return false;
+    if (!lock.owns_lock()) return false;
+    const bool starting = !started_;
+    if (!EnsureThread()) return false;
 
-    // The helper is outside any sum here (the previous one waited for it),
-    // so the sum's description may be rewritten.
-    const std::size_t blocks = (n + BlockCells - 1) / BlockCells;
-    if (termsSize_ < 2 * n) {
-        terms_ = std::make_unique<double[]>(2 * n);
-        termsSize_ = 2 * n;
+    // The other way is tried for two sums in a row: a helper that has slept
+    // through the sums before is slow to start, so a two-thread sum counts
+    // only when it follows another.
+    bool shared = sharedNs_ <= aloneNs_;  // an unmeasured way comes first
+    if (++sums_ % ExploreEvery < 2) shared = !shared;
+    if (helperTakesAll_.load(std::memory_order_relaxed)) shared = true;
+    const auto start = Clock::now();
+    if (shared)
+        SumShared(cells, n, std::move(owner), x, y, ex, ey);
+    else
+        kernel::AccumulateTerms(cells, 0, n, x, y, ex, ey);
+    const double ns = std::chrono::duration<double, std::nano>(Clock::now() - start).count() / static_cast<double>(n);
+    if (!starting && (!shared || lastShared_)) {
+        double& average = shared ? sharedNs_ : aloneNs_;
+        average = average == 0 ? ns : 0.75 * average + 0.25 * ns;
     }
-    if (stateSize_ < blocks) {
-        state_ = std::make_unique<std::atomic<std::uint8_t>[]>(blocks);
-        stateSize_ = blocks;
-    }
-    for (std::size_t b = 0; b < blocks; ++b) state_[b].store(Free, std::memory_order_relaxed);
-    cells_ = cells;
-    n_ = n;
-    blocks_ = blocks;
-    x_ = x;
-    y_ = y;
-    callerBlock_.store(0, std::memory_order_relaxed);
-    helperDone_.store(0, std::memory_order_relaxed);
-    open_.store(true);
-    jobSeq_.fetch_add(1);
-    jobSeq_.notify_one();
-
-    double sx = ex;
-    double sy = ey;
-    const bool callerComputes = !helperTakesAll_.load(std::memory_order_relaxed);
-    for (std::size_t b = 0; b < blocks; ++b) {
-        callerBlock_.store(b, std::memory_order_relaxed);
-        const std::size_t begin = b * BlockCells;
-        const std::size_t end = std::min(n, begin + BlockCells);
-        std::uint8_t expected = Free;
-        if (callerComputes &&
-            state_[b].compare_exchange_strong(expected, TakenByCaller, std::memory_order_acq_rel)) {
-            kernel::AccumulateTerms(cells, begin, end, x, y, sx, sy);
-        } else {
-            SpinUntil([&] { return state_[b].load(std::memory_order_acquire) == Done; });
-            kernel::AddTerms(terms_.get(), begin, end, sx, sy);
-        }
-    }
-
-    // Every block is taken, so the helper is leaving; wait until it has left
-    // before the cells or the buffers may change.
-    open_.store(false);
-    SpinUntil([&] { return helping_.load() == 0; });
-    helperBlocks_ = helperDone_.load(std::memory_order_relaxed);
-    ex = sx;
-    ey = sy;
+    lastShared_ = shared;
     return true;
 }
 
+void ParallelTermSum::SumShared(const kernel::CellArrays& cells, std::size_t n, std::shared_ptr<const void> owner,
+                                double x, double y, double& ex, double& ey) {
+    // A helper still busy with an earlier job writes only into blocks of
+    // that job's terms, and the buffer passes to a new job only through it,
+    // so reusing the buffer is safe: this job reads a block only once the
+    // helper has marked it done for this job.
+    if (termsSize_ < 2 * n) {
+        terms_ = std::shared_ptr<double[]>(new double[2 * n]);
+        termsSize_ = 2 * n;
+    }
+    const bool helperTakesAll = helperTakesAll_.load(std::memory_order_relaxed);
+    auto job = std::make_shared<Job>();
+    job->cells = cells;
+    job->owner = std::move(owner);
+    job->n = n;
+    job->blocks = (n + BlockCells - 1) / BlockCells;
+    job->x = x;
+    job->y = y;
+    job->lead = helperTakesAll ? 0 : Lead;
+    job->terms = terms_;
+    job->callerCpu.store(CurrentCpu(), std::memory_order_relaxed);
+    job->state = std::make_unique<std::atomic<std::uint8_t>[]>(job->blocks);
+    for (std::size_t b = 0; b < job->blocks; ++b) job->state[b].store(Free, std::memory_order_relaxed);
+    {
+        std::lock_guard<std::mutex> publish(publish_);
+        job_ = job;
+    }
+    jobSeq_.fetch_add(1, std::memory_order_release);
+    jobSeq_.notify_one();
+
+    // A block the helper has finished is added from its stored terms; any
+    // other block is computed here, even one the helper is still working on:
+    // waiting for it would seldom be shorter than computing it, and never
+    // when the system has put the helper aside. So the sum never takes much
+    // longer than on one thread.
+    double sx = ex;
+    double sy = ey;
+    for (std::size_t b = 0; b < job->blocks; ++b) {
+        if (b % 16 == 15) job->callerCpu.store(CurrentCpu(), std::memory_order_relaxed);
+        job->callerBlock.store(b, std::memory_order_relaxed);
+        const std::size_t begin = b * BlockCells;
+        const std::size_t end = std::min(n, begin + BlockCells);
+        std::atomic<std::uint8_t>& state = job->state[b];
+        if (helperTakesAll) {
+            while (state.load(std::memory_order_acquire) != Done) Pause();
+        } else {
+            std::uint8_t seen = Free;
+            if (state.compare_exchange_strong(seen, TakenByCaller, std::memory_order_acq_rel) || seen != Done) {
+                kernel::AccumulateTerms(cells, begin, end, x, y, sx, sy);
+                continue;
+            }
+        }
+        kernel::AddTerms(job->terms.get(), begin, end, sx, sy);
+    }
+    job->open.store(false, std::memory_order_relaxed);
+    ex = sx;
+    ey = sy;
+}
+
 void ParallelTermSum::Run() {
+    Placement placement;
     std::uint32_t seen = jobSeq_.load();
+    int callerCpu = -1;
     for (;;) {
-        const auto until = std::chrono::steady_clock::now() + StayAwake;
+        // Stays awake for the next sum, but never on the caller's processor,
+        // where spinning would only take time from the caller.
+        const auto until = callerCpu >= 0 && CurrentCpu() == callerCpu ? Clock::now() : Clock::now() + StayAwake;
         std::uint32_t now = jobSeq_.load(std::memory_order_acquire);
-        while (now == seen && std::chrono::steady_clock::now() < until) {
+        while (now == seen && Clock::now() < until) {
             for (int k = 0; k < 16; ++k) Pause();
             now = jobSeq_.load(std::memory_order_acquire);
         }
@@ -129,30 +234,34 @@ void ParallelTermSum::Run() {
         }
         seen = now;
         if (stop_.load()) return;
-        helping_.fetch_add(1);
-        if (open_.load()) Help();
-        helping_.fetch_sub(1);
+        std::shared_ptr<Job> job;
+        {
+            std::lock_guard<std::mutex> lock(publish_);
+            job = job_;
+        }
+        if (!job) continue;
+        callerCpu = job->callerCpu.load(std::memory_order_relaxed);
+        Help(*job, placement);
     }
 }
 
-void ParallelTermSum::Help() {
-    const std::size_t lead = helperTakesAll_.load(std::memory_order_relaxed) ? 0 : Lead;
-    std::size_t done = 0;
+void ParallelTermSum::Help(Job& job, Placement& placement) {
     std::size_t b = 0;
-    for (;;) {
-        const std::size_t caller = callerBlock_.load(std::memory_order_relaxed);
-        b = std::max(b, caller + lead);
-        if (b >= blocks_) break;
+    while (job.open.load(std::memory_order_relaxed)) {
+        const int cpu = CurrentCpu();
+        if (cpu >= 0 && cpu == job.callerCpu.load(std::memory_order_relaxed)) placement.LeaveCpu(cpu);
+        b = std::max(b, job.callerBlock.load(std::memory_order_relaxed) + job.lead);
+        if (b >= job.blocks) break;
         std::uint8_t expected = Free;
-        if (state_[b].compare_exchange_strong(expected, TakenByHelper, std::memory_order_acq_rel)) {
+        if (job.state[b].compare_exchange_strong(expected, TakenByHelper, std::memory_order_acq_rel)) {
             const std::size_t begin = b * BlockCells;
-            kernel::ComputeTerms(cells_, begin, std::min(n_, begin + BlockCells), x_, y_, terms_.get());
-            state_[b].store(Done, std::memory_order_release);
-            ++done;
+            kernel::ComputeTerms(job.cells, begin, std::min(job.n, begin + BlockCells), job.x, job.y,
+                                 job.terms.get());
+            job.state[b].store(Done, std::memory_order_release);
+            job.helperBlocks.fetch_add(1, std::memory_order_relaxed);
         }
         ++b;
     }
-    helperDone_.store(done, std::memory_order_relaxed);
 }
 
 }  // namespace tovik

@@ -79,7 +79,7 @@ FieldVector TensionEvaluator::GetTension(float X, float Y) {
     const double x = X;
     const double y = Y;
     const bool shared = parallel_ && n >= ParallelTermSum::MinCells &&
-                        ParallelTermSum::Shared().Sum(arrays, n, x, y, e.X, e.Y);
+                        ParallelTermSum::Shared().Sum(arrays, n, cells_.Owner(), x, y, e.X, e.Y);
     if (!shared) kernel::AccumulateTerms(arrays, 0, n, x, y, e.X, e.Y);
 
     // Infinity and NaN stay in a sum once they appear, so a finite sum means

@@ -1,0 +1,245 @@
+// The field at a point: the evaluator (on two threads and on one) against the
+// plain checked walk over every cell, on four charge pictures. Run through
+// scripts/bench.sh, which adds the numpy baseline and prints the table.
+//
+//   tovik_field_bench [--export_cases=DIR] [Google Benchmark flags]
+//
+// --export_cases writes each case's charged cells, its points and the
+// evaluator's results there, for bench/field_numpy.py.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "field/ChargedCells.h"
+#include "field/ParallelTermSum.h"
+#include "field/Tension.h"
+#include "field/TensionKernel.h"
+#include "model/SimState.h"
+
+namespace tovik {
+namespace {
+
+using Picture = std::vector<std::int32_t>;  // DrawingWidth x DrawingHeight, 0x00BBGGRR
+
+std::int32_t Colour(int blue, int red) { return (blue << 16) | red; }
+
+// Builds the grid and the bounds as Preparation does: the bounds enclose the
+// charged pixels, widened to whole cells from the first charged column and
+// row, and every cell holds the sum of its pixels' charge densities.
+void Prepare(SimState& s, const Picture& picture, int side, float maxCharge) {
+    int firstX = DrawingWidth, lastX = -1, firstY = DrawingHeight, lastY = -1;
+    for (int y = 0; y < DrawingHeight; ++y) {
+        for (int x = 0; x < DrawingWidth; ++x) {
+            const std::int32_t c = picture[static_cast<std::size_t>(y) * DrawingWidth + x];
+            s.Pixel(x, y) = c;
+            if (ChargeOf(c) == 0) continue;
+            firstX = std::min(firstX, x);
+            lastX = std::max(lastX, x);
+            firstY = std::min(firstY, y);
+            lastY = std::max(lastY, y);
+        }
+    }
+    s.CalcSpeed = side;
+    s.AreaLeft = static_cast<std::int16_t>(firstX);
+    s.AreaTop = static_cast<std::int16_t>(firstY);
+    s.AreaRight = static_cast<std::int16_t>(((lastX - firstX) / side + 1) * side + firstX);
+    s.AreaBottom = static_cast<std::int16_t>(((lastY - firstY) / side + 1) * side + firstY);
+    for (int y = s.AreaTop; y <= s.AreaBottom; ++y) {
+        for (int x = s.AreaLeft; x <= s.AreaRight; ++x) {
+            const std::int32_t charge = ChargeOf(s.Pixel(x, y));
+            if (charge == 0) continue;
+            s.Cell((x - s.AreaLeft) / side, (y - s.AreaTop) / side) += maxCharge * charge / 255.0f;
+        }
+    }
+    ++s.ModelGeneration;
+}
+
+Picture RandomColours(double share, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::bernoulli_distribution charged(share);
+    std::uniform_int_distribution<int> channel(0, 255);
+    Picture p(static_cast<std::size_t>(DrawingWidth) * DrawingHeight, 0);
+    for (auto& c : p) {
+        if (!charged(rng)) continue;
+        const int red = channel(rng);
+        int blue = channel(rng);
+        if (blue == red) blue = (red + 1) % 256;
+        c = Colour(blue, red);
+    }
+    return p;
+}
+
+Picture Dipole() {
+    Picture p(static_cast<std::size_t>(DrawingWidth) * DrawingHeight, 0);
+    for (int y = 0; y < DrawingHeight; ++y) {
+        for (int x = 0; x < DrawingWidth; ++x) {
+            auto inDisc = [&](int cx, int cy) { return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= 20 * 20; };
+            std::int32_t& c = p[static_cast<std::size_t>(y) * DrawingWidth + x];
+            if (inDisc(240, 234)) c = Colour(255, 0);
+            if (inDisc(540, 234)) c = Colour(0, 255);
+        }
+    }
+    return p;
+}
+
+struct Case {
+    std::string name;
+    std::unique_ptr<SimState> state = std::make_unique<SimState>();
+    std::vector<std::pair<float, float>> points;
+    std::size_t charged = 0;
+    std::size_t visited = 0;
+};
+
+// Points around and over the picture where the field is summed: off the
+// area, or on an uncoloured pixel of it.
+void ChoosePoints(Case& c, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> fx(-20.0f, 800.0f), fy(-20.0f, 488.0f);
+    const SimState& s = *c.state;
+    while (c.points.size() < 64) {
+        const float x = fx(rng), y = fy(rng);
+        const bool outside = x < s.AreaLeft || y < s.AreaTop || x > s.AreaRight || y > s.AreaBottom;
+        if (outside || s.Pixel(static_cast<int>(x), static_cast<int>(y)) == 0) c.points.emplace_back(x, y);
+    }
+}
+
+std::vector<Case>& Cases() {
+    static std::vector<Case> cases = [] {
+        std::vector<Case> v;
+        auto add = [&v](std::string name, const Picture& picture, int side) {
+            Case c;
+            c.name = std::move(name);
+            Prepare(*c.state, picture, side, 1000.0f);
+            ChargedCells cells;
+            cells.Refresh(*c.state);
+            c.charged = cells.Size();
+            c.visited = cells.VisitedCells();
+            ChoosePoints(c, 11);
+            v.push_back(std::move(c));
+        };
+        add("a_full_c1", RandomColours(1.0, 1), 1);
+        const Picture dipole = Dipole();
+        add("b_dipole_c1", dipole, 1);
+        add("b_dipole_c8", dipole, 8);
+        add("c_sparse1pct_c1", RandomColours(0.01, 2), 1);
+        return v;
+    }();
+    return cases;
+}
+
+enum class Way { Fast, FastOneThread, Reference };
+
+void Evaluate(benchmark::State& st, const Case* c, Way way) {
+    TensionEvaluator ev(*c->state);
+    ev.SetParallel(way == Way::Fast);
+    ev.GetTension(-1.0f, -1.0f);  // builds the list outside the timing
+    std::size_t k = 0;
+    for (auto _ : st) {
+        const auto& [x, y] = c->points[k++ % c->points.size()];
+        const FieldVector e = way == Way::Reference ? GetTensionReference(*c->state, x, y) : ev.GetTension(x, y);
+        benchmark::DoNotOptimize(e);
+    }
+    if (way == Way::Fast && c->charged >= ParallelTermSum::MinCells) {
+        // Over a few more evaluations outside the timing: the share of the
+        // sums that took two threads, and in those the share of the blocks
+        // whose terms the helper computed.
+        ParallelTermSum& two = ParallelTermSum::Shared();
+        double sharedSums = 0, helperBlocks = 0;
+        for (int round = 0; round < 4; ++round) {
+            for (const auto& [x, y] : c->points) {
+                benchmark::DoNotOptimize(ev.GetTension(x, y));
+                if (!two.LastSumShared()) continue;
+                sharedSums += 1;
+                helperBlocks += static_cast<double>(two.HelperBlocksOfLastSum());
+            }
+        }
+        const double blocks = std::ceil(static_cast<double>(c->charged) / ParallelTermSum::BlockCells);
+        st.counters["shared"] = sharedSums / (4.0 * static_cast<double>(c->points.size()));
+        st.counters["helper"] = sharedSums > 0 ? helperBlocks / (blocks * sharedSums) : 0.0;
+    }
+    st.counters["cells"] = static_cast<double>(c->charged);
+    st.counters["visited"] = static_cast<double>(c->visited);
+}
+
+void RegisterAll() {
+    for (const Case& c : Cases()) {
+        benchmark::RegisterBenchmark(("fast/" + c.name).c_str(), Evaluate, &c, Way::Fast)->UseRealTime();
+        benchmark::RegisterBenchmark(("fast_1thread/" + c.name).c_str(), Evaluate, &c, Way::FastOneThread)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark(("reference/" + c.name).c_str(), Evaluate, &c, Way::Reference)
+            ->UseRealTime();
+    }
+}
+
+template <typename T>
+void WriteRaw(const std::string& path, const T* data, std::size_t n) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(n * sizeof(T)));
+}
+
+// Each case as raw little-endian arrays: centres (f64), values (f32), points
+// (f32 pairs) and the evaluator's results (f64 pairs); cases.txt lists them.
+bool ExportCases(const std::string& dir) {
+    std::ofstream index(dir + "/cases.txt");
+    if (!index) return false;
+    for (const Case& c : Cases()) {
+        ChargedCells cells;
+        cells.Refresh(*c.state);
+        const std::string base = dir + "/" + c.name;
+        WriteRaw(base + ".cx.f64", cells.CentreX(), cells.Size());
+        WriteRaw(base + ".cy.f64", cells.CentreY(), cells.Size());
+        WriteRaw(base + ".q.f32", cells.Value(), cells.Size());
+        std::vector<float> pts;
+        std::vector<double> results;
+        TensionEvaluator ev(*c.state);
+        for (const auto& [x, y] : c.points) {
+            pts.push_back(x);
+            pts.push_back(y);
+            const FieldVector e = ev.GetTension(x, y);
+            results.push_back(e.X);
+            results.push_back(e.Y);
+        }
+        WriteRaw(base + ".points.f32", pts.data(), pts.size());
+        WriteRaw(base + ".expect.f64", results.data(), results.size());
+        index << c.name << ' ' << c.charged << ' ' << c.visited << ' ' << c.points.size() << '\n';
+    }
+    return static_cast<bool>(index);
+}
+
+}  // namespace
+}  // namespace tovik
+
+int main(int argc, char** argv) {
+    std::vector<char*> args;
+    std::string exportDir;
+    for (int k = 0; k < argc; ++k) {
+        const std::string_view a = argv[k];
+        if (a.rfind("--export_cases=", 0) == 0)
+            exportDir = std::string(a.substr(15));
+        else
+            args.push_back(argv[k]);
+    }
+    int n = static_cast<int>(args.size());
+    benchmark::Initialize(&n, args.data());
+    if (benchmark::ReportUnrecognizedArguments(n, args.data())) return 1;
+    if (!exportDir.empty() && !tovik::ExportCases(exportDir)) {
+        std::fprintf(stderr, "cannot write the cases to %s\n", exportDir.c_str());
+        return 1;
+    }
+    benchmark::AddCustomContext("field_kernel", tovik::kernel::UsesAvx2() ? "avx2" : "plain");
+    tovik::RegisterAll();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
