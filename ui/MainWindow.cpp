@@ -203,25 +203,26 @@ void MainWindow::Command3_Click() { host_->RunPreparation(); }
 
 void MainWindow::Command4_Click() { ClearField(*this); }
 
-void MainWindow::Command5_Click() {
-    if (!advanced_) {
-        advanced_ = new AdvancedDialog(*this);
-        advanced_->setAttribute(Qt::WA_DeleteOnClose);
+namespace {
+
+// Creates the modeless window when it is not open, else brings the open one
+// to the front as it is.
+template <typename Window>
+void ShowSingle(QPointer<Window>& window, MainWindow& owner) {
+    if (!window) {
+        window = new Window(owner);
+        window->setAttribute(Qt::WA_DeleteOnClose);
     }
-    advanced_->show();
-    advanced_->raise();
-    advanced_->activateWindow();
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
-void MainWindow::Command6_Click() {
-    if (!about_) {
-        about_ = new AboutBox(*this);
-        about_->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    about_->show();
-    about_->raise();
-    about_->activateWindow();
-}
+}  // namespace
+
+void MainWindow::Command5_Click() { ShowSingle(advanced_, *this); }
+
+void MainWindow::Command6_Click() { ShowSingle(about_, *this); }
 
 void MainWindow::Command7_Click() { OpenPicture(*this); }
 
