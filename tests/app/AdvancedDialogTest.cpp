@@ -14,26 +14,29 @@
 namespace tovik {
 namespace {
 
-// A main window after its start-up, with the dialog's messages recorded.
+// A main window after its start-up, with the dialog's messages and the
+// store's writes recorded.
 struct DialogFixture {
     explicit DialogFixture(bool create = true) : t(false) {
         AdvancedDialog::SetMessagePresenter([this](QWidget* parent, const QString& m) {
             messages << m;
             parents << parent;
         });
-        if (create) t.Create();
+        if (create) Create();
     }
     ~DialogFixture() { AdvancedDialog::ResetMessagePresenter(); }
+    void Create() {
+        t.Create();
+        t.store->SetAccessObserver([this](StoreAccess a, std::string_view, std::string_view) {
+            writes += a == StoreAccess::Write;
+        });
+    }
 
     AdvancedDialog* Open() {
         QTest::mouseClick(t.window->Command5, Qt::LeftButton);
         return t.window->advancedDialog();
     }
-    std::string Stored(const char* name) {
-        std::string text;
-        t.store->GetKeyValue(KeyRoot::CurrentUser, SettingsStore::KeyPath, name, text);
-        return text;
-    }
+    std::string Stored(const char* name) { return test::Stored(*t.store, name); }
     // The state a new start over the same store would load.
     std::unique_ptr<SimState> NextStart() {
         auto s = std::make_unique<SimState>();
@@ -45,6 +48,7 @@ struct DialogFixture {
     test::TestWindow t;
     QStringList messages;
     QList<QWidget*> parents;
+    int writes = 0;
 };
 
 void Type(QLineEdit* box, const QString& text) {
@@ -54,16 +58,9 @@ void Type(QLineEdit* box, const QString& text) {
     ASSERT_EQ(box->text(), text);
 }
 
-double Parameter(const SimState& s, const std::string& name) {
-    if (name == "PartDimmension") return s.PartDimmension;
-    if (name == "TimeLimit") return s.TimeLimit;
-    if (name == "MaxTension") return s.MaxTension;
-    return s.MaxCharge;
-}
-
 QLineEdit* Box(AdvancedDialog* d, const char* name) { return d->findChild<QLineEdit*>(name); }
 
-TEST(AdvancedDialog, LayoutTabOrderAndFocus) {
+TEST(AdvancedDialog, LayoutLoadedTextsTabOrderAndFocus) {
     DialogFixture f;
     AdvancedDialog* d = f.Open();
     ASSERT_NE(d, nullptr);
@@ -75,93 +72,79 @@ TEST(AdvancedDialog, LayoutTabOrderAndFocus) {
     EXPECT_TRUE(d->windowFlags() & Qt::WindowMinMaxButtonsHint);
     EXPECT_TRUE(d->windowFlags() & Qt::WindowCloseButtonHint);
 
-    const struct { const char* name; QString text; QPoint pos; } labels[] = {
-        {"Label5", "Максимальное время нахождение ветви линии напряжённости (с)", {8, 8}},
-        {"Label6", "Максимально допустимая напряжённость для нахождения линии", {8, 32}},
-        {"Label7", "Размер квадратной области, на которые делится изображение", {8, 56}},
-        {"Label1", "Плотность заряда в самых ярких синих точках рисунка", {8, 80}},
-    };
-    for (const auto& l : labels) {
-        auto* label = d->findChild<QLabel*>(l.name);
-        ASSERT_NE(label, nullptr) << l.name;
-        EXPECT_EQ(label->text(), l.text);
-        EXPECT_EQ(label->pos(), l.pos);
-        EXPECT_EQ(label->size(), label->sizeHint()) << l.name;
-    }
-    const struct { const char* name; QRect geometry; QString text; } controls[] = {
-        {"txtTime", {360, 8, 81, 19}, ""}, {"txtMax", {360, 32, 81, 19}, ""},
-        {"txtYo", {360, 56, 81, 19}, ""}, {"txtCharge", {360, 80, 81, 19}, ""},
-        {"Command1", {288, 112, 73, 25}, "ОК"}, {"Command2", {368, 112, 73, 25}, "Отмена"},
-    };
-    for (const auto& c : controls) {
-        auto* w = d->findChild<QWidget*>(c.name);
-        ASSERT_NE(w, nullptr) << c.name;
-        EXPECT_EQ(w->geometry(), c.geometry) << c.name;
-        if (auto* b = qobject_cast<QPushButton*>(w)) {
-            EXPECT_EQ(b->text(), c.text);
-        }
-    }
-    EXPECT_EQ(d->Command1->text(), QString::fromUtf8("\xD0\x9E\xD0\x9A"));  // Cyrillic О and К
+    // Labels are sized to their text; the boxes show the start-up defaults.
+    test::ExpectControls(*d, {
+        {"Label5", "frmAdvanced", "Максимальное время нахождение ветви линии напряжённости (с)", {8, 8, 0, 0}},
+        {"Label6", "frmAdvanced", "Максимально допустимая напряжённость для нахождения линии", {8, 32, 0, 0}},
+        {"Label7", "frmAdvanced", "Размер квадратной области, на которые делится изображение", {8, 56, 0, 0}},
+        {"Label1", "frmAdvanced", "Плотность заряда в самых ярких синих точках рисунка", {8, 80, 0, 0}},
+        {"txtTime", "frmAdvanced", "10", {360, 8, 81, 19}},
+        {"txtMax", "frmAdvanced", "5000", {360, 32, 81, 19}},
+        {"txtYo", "frmAdvanced", "25", {360, 56, 81, 19}},
+        {"txtCharge", "frmAdvanced", "1000", {360, 80, 81, 19}},
+        {"Command1", "frmAdvanced", QString::fromUtf8("\xD0\x9E\xD0\x9A"), {288, 112, 73, 25}},  // Cyrillic О and К
+        {"Command2", "frmAdvanced", "Отмена", {368, 112, 73, 25}},
+    });
     EXPECT_TRUE(d->Command1->isDefault());
 
     EXPECT_EQ(d->focusWidget(), d->txtYo);
-    QWidget* expected[] = {d->txtYo, d->txtTime, d->txtMax, d->Command1, d->Command2, d->txtCharge, d->txtYo};
-    QWidget* c = d->txtYo;
-    for (std::size_t i = 1; i < std::size(expected); ++i) {
-        do c = c->nextInFocusChain();
-        while (!(c->focusPolicy() & Qt::TabFocus));
-        EXPECT_EQ(c, expected[i]) << i;
-    }
+    EXPECT_EQ(test::TabChain(d->txtYo, 7),
+              (std::vector<QWidget*>{d->txtYo, d->txtTime, d->txtMax, d->Command1, d->Command2, d->txtCharge,
+                                     d->txtYo}));
 }
 
 TEST(AdvancedDialog, LoadShowsTheParametersAsNumberTexts) {
-    {
-        DialogFixture f;
-        AdvancedDialog* d = f.Open();
-        EXPECT_EQ(d->txtTime->text(), "10");
-        EXPECT_EQ(d->txtMax->text(), "5000");
-        EXPECT_EQ(d->txtYo->text(), "25");
-        EXPECT_EQ(d->txtCharge->text(), "1000");
-    }
-    {   // 0.5 shows as .5, and "ОК" without changes stores .5.
-        DialogFixture f(false);
-        f.t.store->RegPrepare();
-        f.t.store->SetKeyValue("TimeLimit", "0.5");
-        f.t.store->SetKeyValue("MaxCharge", "-250.5");
-        f.t.Create();
-        AdvancedDialog* d = f.Open();
-        EXPECT_EQ(d->txtTime->text(), ".5");
-        EXPECT_EQ(d->txtCharge->text(), "250.5");
-        QTest::mouseClick(d->Command1, Qt::LeftButton);
-        EXPECT_EQ(f.Stored("TimeLimit"), ".5");
-        EXPECT_EQ(f.NextStart()->TimeLimit, 0.5f);
-    }
+    // 0.5 shows as .5, and "ОК" without changes stores .5.
+    DialogFixture f(false);
+    f.t.store->RegPrepare();
+    f.t.store->SetKeyValue("TimeLimit", "0.5");
+    f.t.store->SetKeyValue("MaxCharge", "-250.5");
+    f.Create();
+    AdvancedDialog* d = f.Open();
+    EXPECT_EQ(d->txtTime->text(), ".5");
+    EXPECT_EQ(d->txtCharge->text(), "250.5");
+    QTest::mouseClick(d->Command1, Qt::LeftButton);
+    EXPECT_EQ(f.Stored("TimeLimit"), ".5");
+    EXPECT_EQ(f.NextStart()->TimeLimit, 0.5f);
 }
 
+// "ОК", or Enter (after an Escape that does nothing), stores the texts.
 TEST(AdvancedDialog, OkStoresTheTextsAndAppliesThemWithoutTheStartUpRules) {
-    const struct { const char* box; const char* name; const char* text; double now; double next; } rows[] = {
+    const struct {
+        const char *box, *name, *text;
+        double now, next;
+        bool enter = false;
+    } rows[] = {
         {"txtYo", "PartDimmension", "12.7", 13, 12}, {"txtYo", "PartDimmension", "3.5", 4, 3},
         {"txtYo", "PartDimmension", "2.5", 2, 2}, {"txtYo", "PartDimmension", "-2.5", -2, 3},
         {"txtYo", "PartDimmension", "-2147483648", -2147483648.0, 2147483647},
         {"txtTime", "TimeLimit", "0", 0, 1}, {"txtTime", "TimeLimit", "abc", 0, 1},
-        {"txtMax", "MaxTension", "-300", -300, 300}, {"txtMax", "MaxTension", "3.4028235e38", 3.4028235e38f, 3.4028235e38f},
+        {"txtMax", "MaxTension", "-300", -300, 300},
+        {"txtMax", "MaxTension", "3.4028235e38", 3.4028235e38f, 3.4028235e38f},
         {"txtCharge", "MaxCharge", "-5", -5, 5}, {"txtCharge", "MaxCharge", "1,5", 1, 1},
+        {"txtYo", "PartDimmension", "40", 40, 40, true},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(std::string(r.box) + " = " + r.text);
         DialogFixture f;
         QPointer<AdvancedDialog> d = f.Open();
         Type(Box(d, r.box), QString::fromUtf8(r.text));
-        QTest::mouseClick(d->Command1, Qt::LeftButton);
+        if (r.enter) {
+            QTest::keyClick(Box(d, r.box), Qt::Key_Escape);
+            EXPECT_TRUE(d->isVisible());
+            QTest::keyClick(Box(d, r.box), Qt::Key_Return);
+        } else {
+            QTest::mouseClick(d->Command1, Qt::LeftButton);
+        }
         EXPECT_TRUE(f.messages.isEmpty());
         EXPECT_TRUE(f.t.errors.isEmpty());
         EXPECT_TRUE(!d || !d->isVisible());
-        EXPECT_EQ(Parameter(f.t.state, r.name), r.now);
+        EXPECT_EQ(test::Parameter(f.t.state, r.name), r.now);
         EXPECT_EQ(f.Stored(r.name), r.text);
         // The other three are stored as they were shown.
         EXPECT_EQ(f.Stored("TimeLimit"), r.name == std::string("TimeLimit") ? r.text : "10");
         EXPECT_EQ(f.Stored("MaxCharge"), r.name == std::string("MaxCharge") ? r.text : "1000");
-        EXPECT_EQ(Parameter(*f.NextStart(), r.name), r.next);
+        EXPECT_EQ(test::Parameter(*f.NextStart(), r.name), r.next);
     }
 }
 
@@ -169,10 +152,6 @@ TEST(AdvancedDialog, CancelAndTheCloseBoxChangeNothing) {
     for (bool closeBox : {false, true}) {
         SCOPED_TRACE(closeBox ? "close box" : "Отмена");
         DialogFixture f;
-        int writes = 0;
-        f.t.store->SetAccessObserver([&](StoreAccess a, std::string_view, std::string_view) {
-            writes += a == StoreAccess::Write;
-        });
         QPointer<AdvancedDialog> d = f.Open();
         Type(d->txtYo, "7");
         Type(d->txtCharge, "-1");
@@ -180,7 +159,7 @@ TEST(AdvancedDialog, CancelAndTheCloseBoxChangeNothing) {
         else QTest::mouseClick(d->Command2, Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(d.isNull());  // discarded on closing
-        EXPECT_EQ(writes, 0);
+        EXPECT_EQ(f.writes, 0);
         EXPECT_EQ(f.t.state.PartDimmension, 25);
         EXPECT_EQ(f.t.state.MaxCharge, 1000.0f);
         AdvancedDialog* again = f.Open();
@@ -199,10 +178,6 @@ TEST(AdvancedDialog, TextsTheParametersCannotHoldAreRefused) {
     for (const auto& r : rows) {
         SCOPED_TRACE(std::string(r.box) + " = " + r.text);
         DialogFixture f;
-        int writes = 0;
-        f.t.store->SetAccessObserver([&](StoreAccess a, std::string_view, std::string_view) {
-            writes += a == StoreAccess::Write;
-        });
         AdvancedDialog* d = f.Open();
         // A valid edit in another box is not applied either.
         QLineEdit* other = r.box == std::string("txtMax") ? d->txtTime : d->txtMax;
@@ -212,7 +187,7 @@ TEST(AdvancedDialog, TextsTheParametersCannotHoldAreRefused) {
         ASSERT_EQ(f.messages.size(), 1);
         EXPECT_TRUE(f.messages[0].contains(d->findChild<QLabel*>(r.label)->text()));
         EXPECT_EQ(f.parents[0], d);
-        EXPECT_EQ(writes, 0);
+        EXPECT_EQ(f.writes, 0);
         EXPECT_EQ(f.t.state.MaxTension, 5000.0f);
         EXPECT_EQ(f.t.state.TimeLimit, 10.0f);
         EXPECT_EQ(f.t.state.PartDimmension, 25);
@@ -225,18 +200,6 @@ TEST(AdvancedDialog, TextsTheParametersCannotHoldAreRefused) {
     }
 }
 
-TEST(AdvancedDialog, EnterPressesOkAndEscapeDoesNothing) {
-    DialogFixture f;
-    QPointer<AdvancedDialog> d = f.Open();
-    Type(d->txtYo, "40");
-    QTest::keyClick(d->txtYo, Qt::Key_Escape);
-    EXPECT_TRUE(d->isVisible());
-    QTest::keyClick(d->txtYo, Qt::Key_Return);
-    EXPECT_EQ(f.t.state.PartDimmension, 40);
-    EXPECT_EQ(f.Stored("PartDimmension"), "40");
-    EXPECT_TRUE(!d || !d->isVisible());
-}
-
 TEST(AdvancedDialog, SecondOpeningKeepsTheOpenDialogAndItsEdits) {
     DialogFixture f;
     AdvancedDialog* d = f.Open();
@@ -245,7 +208,7 @@ TEST(AdvancedDialog, SecondOpeningKeepsTheOpenDialogAndItsEdits) {
     EXPECT_EQ(d->txtMax->text(), "123");
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(f.t.state.MaxTension, 5000.0f);
-    // The main window stays usable meanwhile.
+    // The main window stays usable meanwhile: "Выход" ends at once.
     QTest::mouseClick(f.t.window->Command1, Qt::LeftButton);
     EXPECT_EQ(f.t.exits, 1);
 }

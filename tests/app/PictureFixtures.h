@@ -5,26 +5,22 @@
 // record. Every picture is a rectangle of one colour on a plain background.
 
 #include <QBuffer>
-#include <QByteArray>
 #include <QColor>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
-#include <QRect>
-#include <QString>
-#include <QVector>
+#include <QTemporaryDir>
 #include <cstdint>
+
+#include "app/MetafileDecoder.h"
 
 namespace tovik::test {
 
-// Little-endian byte writer.
-class LeBytes {
-public:
+// Little-endian byte writer; negative values are written in two's complement.
+struct LeBytes {
     LeBytes& u8(unsigned v) { data.append(static_cast<char>(v & 0xFF)); return *this; }
     LeBytes& u16(unsigned v) { return u8(v).u8(v >> 8); }
-    LeBytes& s16(int v) { return u16(static_cast<std::uint16_t>(static_cast<std::int16_t>(v))); }
     LeBytes& u32(std::uint32_t v) { return u16(v & 0xFFFF).u16(v >> 16); }
-    LeBytes& s32(std::int32_t v) { return u32(static_cast<std::uint32_t>(v)); }
     QByteArray data;
 };
 
@@ -36,10 +32,12 @@ inline std::uint32_t ColorRef(QColor c) {
 inline QImage RectanglePicture(QSize size, QRect rect, QColor fill, QColor background = Qt::white) {
     QImage img(size, QImage::Format_RGB32);
     img.fill(background);
-    QPainter p(&img);
-    p.fillRect(rect, fill);
+    QPainter(&img).fillRect(rect, fill);
     return img;
 }
+
+// The raster picture of the tests: 120 x 80, blue on white at x 20..59, y 30..49.
+inline QImage RasterPicture() { return RectanglePicture({120, 80}, {20, 30, 40, 20}, Qt::blue); }
 
 inline QByteArray EncodeWithQt(const QImage& img, const char* format) {
     QByteArray bytes;
@@ -49,74 +47,44 @@ inline QByteArray EncodeWithQt(const QImage& img, const char* format) {
     return bytes;
 }
 
-// A GIF89a of an image with at most 256 colours. The image data is stored
-// with 9-bit literal codes only, a clear code before the table would grow.
+// A GIF89a of an image with at most 128 colours. Codes are 8 bits wide, one
+// byte each: a clear code (128) every 126 pixels keeps the code table from
+// growing past that width.
 inline QByteArray EncodeGif(const QImage& source) {
-    const QImage img = source.convertToFormat(QImage::Format_RGB32);
-    QVector<QRgb> palette;
-    QVector<int> indexes;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x) {
-            const QRgb c = img.pixel(x, y) | 0xFF000000u;
-            int i = palette.indexOf(c);
-            if (i < 0) {
-                i = static_cast<int>(palette.size());
-                palette.append(c);
-            }
-            indexes.append(i);
-        }
-    palette.resize(256);
+    const QImage img = source.convertToFormat(QImage::Format_Indexed8, Qt::AvoidDither);
+    QList<QRgb> palette = img.colorTable();
+    palette.resize(128);
     LeBytes b;
     b.data.append("GIF89a");
-    b.u16(img.width()).u16(img.height()).u8(0xF7).u8(0).u8(0);  // 256-entry global table
+    b.u16(img.width()).u16(img.height()).u8(0xF6).u8(0).u8(0);  // 128-entry global table
     for (const QRgb c : palette) b.u8(qRed(c)).u8(qGreen(c)).u8(qBlue(c));
-    b.u8(0x2C).u16(0).u16(0).u16(img.width()).u16(img.height()).u8(0);
-    b.u8(8);  // minimum code size
+    b.u8(0x2C).u16(0).u16(0).u16(img.width()).u16(img.height()).u8(0).u8(7);  // minimum code size 7
     QByteArray codes;
-    std::uint32_t bits = 0;
-    int nbits = 0;
-    auto putCode = [&](unsigned code) {
-        bits |= code << nbits;
-        nbits += 9;
-        while (nbits >= 8) {
-            codes.append(static_cast<char>(bits & 0xFF));
-            bits >>= 8;
-            nbits -= 8;
-        }
-    };
-    const unsigned clear = 256, end = 257;
-    int sinceClear = 0;
-    putCode(clear);
-    for (const int i : indexes) {
-        if (sinceClear == 254) {
-            putCode(clear);
-            sinceClear = 0;
-        }
-        putCode(static_cast<unsigned>(i));
-        ++sinceClear;
+    for (int k = 0; k < img.width() * img.height(); ++k) {
+        if (k % 126 == 0) codes.append(char(128));
+        codes.append(static_cast<char>(img.pixelIndex(k % img.width(), k / img.width())));
     }
-    putCode(end);
-    if (nbits > 0) codes.append(static_cast<char>(bits & 0xFF));
+    codes.append(char(129));  // end of information
     for (qsizetype at = 0; at < codes.size(); at += 255) {
         const QByteArray block = codes.mid(at, 255);
-        b.u8(static_cast<unsigned>(block.size()));
-        b.data.append(block);
+        b.u8(static_cast<unsigned>(block.size())).data.append(block);
     }
     b.u8(0).u8(0x3B);
     return b.data;
 }
 
 // A Windows metafile that fills one rectangle (logical coordinates) with a
-// solid brush and no outline.
+// solid brush and no outline. By default: 200 x 100 pixels at 96 dpi, blue
+// at x 40..79, y 30..59, nothing painted elsewhere.
 struct WmfPicture {
     bool placeable = true;
-    QRect box;               // placeable bounding box, logical units
-    int inch = 96;           // logical units per inch
-    int mapMode = 0;         // 0: none set
-    bool setWindow = true;   // window origin and extent records
-    QPoint windowOrg;
-    QSize windowExt;
-    QRect rect;              // the filled rectangle
+    QRect box{0, 0, 200, 100};  // placeable bounding box, logical units
+    int inch = 96;              // logical units per inch
+    int mapMode = 0;            // 0: none set
+    bool setWindow = true;      // window origin and extent records
+    QPoint windowOrg{0, 0};
+    QSize windowExt{200, 100};
+    QRect rect{40, 30, 40, 30};  // the filled rectangle
     QColor color = Qt::blue;
 };
 
@@ -124,7 +92,7 @@ inline QByteArray MakeWmf(const WmfPicture& w) {
     LeBytes records;
     auto record = [&](unsigned function, std::initializer_list<int> params) {
         records.u32(3 + static_cast<std::uint32_t>(params.size())).u16(function);
-        for (const int p : params) records.s16(p);
+        for (const int p : params) records.u16(static_cast<unsigned>(p));
     };
     if (w.mapMode) record(0x0103, {w.mapMode});
     if (w.setWindow) {
@@ -142,48 +110,36 @@ inline QByteArray MakeWmf(const WmfPicture& w) {
     LeBytes file;
     if (w.placeable) {
         LeBytes p;
-        p.u32(0x9AC6CDD7u).u16(0).s16(w.box.left()).s16(w.box.top());
-        p.s16(w.box.left() + w.box.width()).s16(w.box.top() + w.box.height()).u16(w.inch).u32(0);
+        p.u32(0x9AC6CDD7u).u16(0).u16(w.box.left()).u16(w.box.top());
+        p.u16(w.box.left() + w.box.width()).u16(w.box.top() + w.box.height()).u16(w.inch).u32(0);
         std::uint16_t sum = 0;
         for (int i = 0; i < 10; ++i)
             sum ^= static_cast<std::uint16_t>(static_cast<unsigned char>(p.data[2 * i]) |
                                               (static_cast<unsigned char>(p.data[2 * i + 1]) << 8));
-        p.u16(sum);
-        file.data.append(p.data);
+        file.data = p.u16(sum).data;
     }
     const auto words = static_cast<std::uint32_t>((18 + records.data.size()) / 2);
     file.u16(1).u16(9).u16(0x0300).u32(words).u16(2).u32(8).u16(0);
-    file.data.append(records.data);
-    return file.data;
+    return file.data + records.data;
 }
 
 // An enhanced metafile that fills one rectangle (device pixels of a 96-dpi
-// reference device) with a solid brush and no outline.
-struct EmfPicture {
-    QRect frame;            // hundredths of a millimetre
-    QRect bounds;           // device pixels; empty: the filled rectangle
-    QRect rect;
-    QColor color = Qt::blue;
-};
-
-inline QByteArray MakeEmf(const EmfPicture& e) {
+// reference device) with a solid brush and no outline. By default: 192 x 96
+// pixels, blue at x 40..79, y 30..59.
+inline QByteArray MakeEmf(QRect frame = {0, 0, 5080, 2540}, QRect rect = {40, 30, 40, 30}) {
     LeBytes r;
-    const QRect bounds = e.bounds.isNull() ? e.rect : e.bounds;
-    r.u32(39).u32(24).u32(1).u32(0).u32(ColorRef(e.color)).u32(0);  // solid brush
+    r.u32(39).u32(24).u32(1).u32(0).u32(ColorRef(Qt::blue)).u32(0);  // solid brush
     r.u32(37).u32(12).u32(1);                                          // select it
     r.u32(37).u32(12).u32(0x80000008u);                                // stock null pen
-    r.u32(43).u32(24).s32(e.rect.left()).s32(e.rect.top());            // rectangle
-    r.s32(e.rect.left() + e.rect.width()).s32(e.rect.top() + e.rect.height());
-    r.u32(14).u32(20).u32(0).u32(16).u32(20);                          // end of file
-    const int records = 5 + 1;
+    r.u32(43).u32(24).u32(rect.left()).u32(rect.top());                // rectangle
+    r.u32(rect.left() + rect.width()).u32(rect.top() + rect.height());
+    r.u32(14).u32(20).u32(0).u32(16).u32(20);  // end of file
     LeBytes h;
-    h.u32(1).u32(108);
-    h.s32(bounds.left()).s32(bounds.top()).s32(bounds.right()).s32(bounds.bottom());
-    h.s32(e.frame.left()).s32(e.frame.top());
-    h.s32(e.frame.left() + e.frame.width()).s32(e.frame.top() + e.frame.height());
+    h.u32(1).u32(108).u32(rect.left()).u32(rect.top()).u32(rect.right()).u32(rect.bottom());
+    h.u32(frame.left()).u32(frame.top()).u32(frame.left() + frame.width()).u32(frame.top() + frame.height());
     h.u32(0x464D4520u).u32(0x10000).u32(static_cast<std::uint32_t>(108 + r.data.size()));
-    h.u32(records).u16(2).u16(0).u32(0).u32(0).u32(0);
-    h.u32(960).u32(960).u32(254).u32(254);  // 96 dots per inch
+    h.u32(6).u16(2).u16(0).u32(0).u32(0).u32(0);  // six records
+    h.u32(960).u32(960).u32(254).u32(254);        // 96 dots per inch
     h.u32(0).u32(0).u32(0).u32(254000).u32(254000);
     return h.data + r.data;
 }
@@ -192,5 +148,24 @@ inline bool WriteFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
+
+// Replaces the metafile helper with a shell script for the life of the object.
+class FakeHelper {
+public:
+    explicit FakeHelper(const QString& script, int timeLimitMs = 0) {
+        const QString path = dir_.filePath("fake-helper");
+        WriteFile(path, ("#!/bin/sh\n" + script + "\n").toUtf8());
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        SetMetafileHelperOverride(path);
+        if (timeLimitMs) SetMetafileTimeLimit(timeLimitMs);
+    }
+    ~FakeHelper() {
+        SetMetafileHelperOverride(QString());
+        SetMetafileTimeLimit(0);
+    }
+
+private:
+    QTemporaryDir dir_;
+};
 
 }  // namespace tovik::test

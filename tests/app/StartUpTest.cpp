@@ -30,22 +30,7 @@ bool Stored(SettingsStore& store, const char* name, std::string& text) {
     return store.GetKeyValue(KeyRoot::CurrentUser, SettingsStore::KeyPath, name, text);
 }
 
-double Parameter(const SimState& s, const std::string& name) {
-    if (name == "CalcSpeed") return s.CalcSpeed;
-    if (name == "DrawSpeed") return s.DrawSpeed;
-    if (name == "TimeLimit") return s.TimeLimit;
-    if (name == "MaxTension") return s.MaxTension;
-    if (name == "PartDimmension") return s.PartDimmension;
-    return s.MaxCharge;
-}
-
-// A 40 x 30 picture of pure blue: its pixels read 0xFF0000 in pctMain.
-QString SavePicture(const QString& path) {
-    QImage img(40, 30, QImage::Format_RGB32);
-    img.fill(qRgb(0, 0, 255));
-    EXPECT_TRUE(img.save(path, "BMP"));
-    return path;
-}
+using test::Parameter;
 
 TEST(StartUp, FirstRunWritesEachDefaultAsItIsFoundMissing) {
     test::TestWindow t(false);
@@ -63,15 +48,11 @@ TEST(StartUp, FirstRunWritesEachDefaultAsItIsFoundMissing) {
     EXPECT_EQ(log, expected);
     EXPECT_TRUE(t.errors.isEmpty());
     EXPECT_FALSE(t.store->IsKeyOpen());
-
-    const SimState& s = t.state;
-    EXPECT_EQ(s.CalcSpeed, 8);
-    EXPECT_EQ(s.DrawSpeed, 4);
-    EXPECT_EQ(s.TimeLimit, 10.0f);
-    EXPECT_EQ(s.MaxTension, 5000.0f);
-    EXPECT_EQ(s.PartDimmension, 25);
-    EXPECT_EQ(s.MaxCharge, 1000.0f);
-    EXPECT_EQ(s.FileName, "");
+    const std::pair<const char*, double> defaults[] = {{"CalcSpeed", 8},      {"DrawSpeed", 4},
+                                                       {"TimeLimit", 10},     {"MaxTension", 5000},
+                                                       {"PartDimmension", 25}, {"MaxCharge", 1000}};
+    for (const auto& [name, value] : defaults) EXPECT_EQ(Parameter(t.state, name), value) << name;
+    EXPECT_EQ(t.state.FileName, "");
     EXPECT_EQ(t.window->sldrCalc->value(), 2);
     EXPECT_EQ(t.window->sldrDraw->value(), 7);
     EXPECT_EQ(t.window->pctMain->pixel(5, 5), 0);
@@ -110,11 +91,8 @@ TEST(StartUp, StoredNumbersFollowTheRulesAndStayAsStored) {
         t.Create();
         EXPECT_TRUE(t.errors.isEmpty()) << t.errors.join("\n").toStdString();
         EXPECT_EQ(Parameter(t.state, r.name), r.value);
-        if (r.name == "CalcSpeed"s) {
-            EXPECT_EQ(t.window->sldrCalc->value(), r.slider);
-        }
-        if (r.name == "DrawSpeed"s) {
-            EXPECT_EQ(t.window->sldrDraw->value(), r.slider);
+        if (r.slider >= 0) {
+            EXPECT_EQ((r.name == "CalcSpeed"s ? t.window->sldrCalc : t.window->sldrDraw)->value(), r.slider);
         }
         std::string text;
         EXPECT_TRUE(Stored(*t.store, r.name, text));
@@ -132,63 +110,46 @@ TEST(StartUp, StoredPictureIsReloadedOnlyWhenItIsAnOrdinaryReadablePicture) {
         SCOPED_TRACE(r.name);
         test::TestWindow t(false);
         const QString path = t.dir.filePath(QString::fromUtf8(r.name));
-        if (r.kind == "picture"s) SavePicture(path);
-        if (r.kind == "folder"s) QDir().mkpath(path);
-        if (r.kind == "garbage"s) {
-            QFile f(path);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write("BM this is not a picture");
-        }
+        QImage blue(40, 30, QImage::Format_RGB32);
+        blue.fill(qRgb(0, 0, 255));  // its pixels read 0xFF0000 in pctMain
+        QFile garbage(path);
+        ASSERT_TRUE(r.kind != "picture"s || blue.save(path, "BMP"));
+        ASSERT_TRUE(r.kind != "folder"s || QDir().mkpath(path));
+        ASSERT_TRUE(r.kind != "garbage"s || (garbage.open(QIODevice::WriteOnly) && garbage.write("BM no picture") > 0));
+        garbage.close();
         Plant(*t.store, "FileName", path.toStdString());
         t.Create();
         EXPECT_TRUE(t.errors.isEmpty()) << t.errors.join("\n").toStdString();
         std::string text;
         EXPECT_EQ(Stored(*t.store, "FileName", text), r.picture);
+        EXPECT_EQ(t.state.FileName, r.picture ? path.toStdString() : "");
+        EXPECT_EQ(t.window->pctMain->pixel(5, 5), r.picture ? 0xFF0000 : 0);
         if (r.picture) {
             EXPECT_EQ(text, path.toStdString());
-            EXPECT_EQ(t.state.FileName, path.toStdString());
-            EXPECT_EQ(t.window->pctMain->pixel(5, 5), 0xFF0000);
             EXPECT_EQ(t.window->Command3->text(), QStringLiteral("Подготовка"));
-        } else {
-            EXPECT_EQ(t.state.FileName, "");
-            EXPECT_EQ(t.window->pctMain->pixel(5, 5), 0);
         }
         EXPECT_FALSE(t.store->IsKeyOpen());
     }
 }
 
-TEST(StartUp, AnUnusableOrDamagedStoreStillStartsOnDefaults) {
-    {   // The store's folder cannot be created.
-        test::TestWindow t(false);
-        QFile blocker(t.dir.filePath("blocked"));
-        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        t.store = std::make_unique<SettingsStore>(t.dir.filePath("blocked/settings"));
-        t.Create();
-        EXPECT_TRUE(t.errors.isEmpty());
-        EXPECT_EQ(t.state.CalcSpeed, 8);
-        EXPECT_EQ(t.state.PartDimmension, 25);
-        EXPECT_EQ(t.state.MaxCharge, 1000.0f);
-        EXPECT_EQ(t.window->sldrDraw->value(), 7);
-    }
-    {   // A damaged file: what can be read is used, the rest is defaults.
-        test::TestWindow t(false);
-        QFile f(t.store->userFileName());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        const char damaged[] = "\x01\xff[General\nCalcSpeed=16\n=\n[[\nDrawSpeed\n\x80TimeLimit=@Variant(\\0)\n";
-        f.write(damaged, sizeof damaged - 1);
-        f.close();
-        t.Create();
-        EXPECT_TRUE(t.errors.isEmpty());
-        EXPECT_EQ(t.state.CalcSpeed, 16);
-        EXPECT_EQ(t.state.DrawSpeed, 4);
-        EXPECT_EQ(t.state.TimeLimit, 10.0f);
-        // The next start reads a repaired file.
-        SettingsStore again(t.dir.path());
-        std::string text;
-        EXPECT_TRUE(Stored(again, "TimeLimit", text));
-        EXPECT_EQ(text, "10");
-    }
+// A damaged file: what can be read is used, the rest is defaults, and the
+// next start reads a repaired file.
+TEST(StartUp, ADamagedStoreStillStartsOnDefaults) {
+    test::TestWindow t(false);
+    QFile f(t.store->userFileName());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    const char damaged[] = "\x01\xff[General\nCalcSpeed=16\n=\n[[\nDrawSpeed\n\x80TimeLimit=@Variant(\\0)\n";
+    f.write(damaged, sizeof damaged - 1);
+    f.close();
+    t.Create();
+    EXPECT_TRUE(t.errors.isEmpty());
+    EXPECT_EQ(t.state.CalcSpeed, 16);
+    EXPECT_EQ(t.state.DrawSpeed, 4);
+    EXPECT_EQ(t.state.TimeLimit, 10.0f);
+    SettingsStore again(t.dir.path());
+    std::string text;
+    EXPECT_TRUE(Stored(again, "TimeLimit", text));
+    EXPECT_EQ(text, "10");
 }
 
 TEST(StartUp, UnloadReleasesTheKeyAndWritesNothing) {

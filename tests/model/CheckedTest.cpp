@@ -11,44 +11,38 @@ namespace {
 
 using namespace checked;
 
-struct ErrorCase {
-    const char* name;
-    std::function<void()> op;
-    RunTimeErrorKind kind;
-};
-
 TEST(Checked, OperationsAtTheirBoundariesFail) {
+    using K = RunTimeErrorKind;
     const double inf = std::numeric_limits<double>::infinity();
-    const ErrorCase cases[] = {
-        {"16-bit add past the top", [] { Add16(32767, 1); }, RunTimeErrorKind::Overflow},
-        {"16-bit subtract past the bottom", [] { Sub16(-32768, 1); }, RunTimeErrorKind::Overflow},
-        {"16-bit multiply", [] { Mul16(256, 128); }, RunTimeErrorKind::Overflow},
-        {"16-bit divide -32768 by -1", [] { Div16(-32768, -1); }, RunTimeErrorKind::Overflow},
-        {"32-bit add", [] { Add32(2147483647, 1); }, RunTimeErrorKind::Overflow},
-        {"32-bit subtract", [] { Sub32(-2147483647 - 1, 1); }, RunTimeErrorKind::Overflow},
-        {"32-bit multiply", [] { Mul32(65536, 32768); }, RunTimeErrorKind::Overflow},
-        {"32-bit divide by zero", [] { Div32(1, 0); }, RunTimeErrorKind::DivisionByZero},
-        {"16-bit divide by zero", [] { Div16(1, 0); }, RunTimeErrorKind::DivisionByZero},
-        {"narrow 32768 to 16 bits", [] { Narrow16(32768); }, RunTimeErrorKind::Overflow},
-        {"narrow 2^31 to 32 bits", [] { Narrow32(2147483648LL); }, RunTimeErrorKind::Overflow},
-        {"round 32767.5 to 16 bits", [] { Round16(32767.5); }, RunTimeErrorKind::Overflow},
-        {"round NaN", [] { Round32(std::nan("")); }, RunTimeErrorKind::InvalidOperation},
-        {"round 1e10 to 32 bits", [] { Round32(1e10); }, RunTimeErrorKind::Overflow},
-        {"infinite result", [inf] { Finite(inf); }, RunTimeErrorKind::Overflow},
-        {"NaN result", [] { Finite(std::nan("")); }, RunTimeErrorKind::InvalidOperation},
-        {"divide by zero", [] { Divide(1.0, 0.0); }, RunTimeErrorKind::DivisionByZero},
-        {"zero by zero", [] { Divide(0.0, 0.0); }, RunTimeErrorKind::InvalidOperation},
-        {"single overflow", [] { ToSingle(1e39); }, RunTimeErrorKind::Overflow},
-        {"index -1", [] { Index(-1, 10); }, RunTimeErrorKind::SubscriptOutOfRange},
-        {"index at extent", [] { Index(10, 10); }, RunTimeErrorKind::SubscriptOutOfRange},
+    const struct { const char* name; std::function<void()> op; K kind; } cases[] = {
+        {"16-bit add past the top", [] { Add16(32767, 1); }, K::Overflow},
+        {"16-bit subtract past the bottom", [] { Sub16(-32768, 1); }, K::Overflow},
+        {"16-bit multiply", [] { Mul16(256, 128); }, K::Overflow},
+        {"16-bit divide -32768 by -1", [] { Div16(-32768, -1); }, K::Overflow},
+        {"32-bit add", [] { Add32(2147483647, 1); }, K::Overflow},
+        {"32-bit subtract", [] { Sub32(-2147483647 - 1, 1); }, K::Overflow},
+        {"32-bit multiply", [] { Mul32(65536, 32768); }, K::Overflow},
+        {"32-bit divide by zero", [] { Div32(1, 0); }, K::DivisionByZero},
+        {"16-bit divide by zero", [] { Div16(1, 0); }, K::DivisionByZero},
+        {"narrow 32768 to 16 bits", [] { Narrow16(32768); }, K::Overflow},
+        {"narrow 2^31 to 32 bits", [] { Narrow32(2147483648LL); }, K::Overflow},
+        {"round 32767.5 to 16 bits", [] { Round16(32767.5); }, K::Overflow},
+        {"round NaN", [] { Round32(std::nan("")); }, K::InvalidOperation},
+        {"round 1e10 to 32 bits", [] { Round32(1e10); }, K::Overflow},
+        {"infinite result", [inf] { Finite(inf); }, K::Overflow},
+        {"NaN result", [] { Finite(std::nan("")); }, K::InvalidOperation},
+        {"divide by zero", [] { Divide(1.0, 0.0); }, K::DivisionByZero},
+        {"zero by zero", [] { Divide(0.0, 0.0); }, K::InvalidOperation},
+        {"single overflow", [] { ToSingle(1e39); }, K::Overflow},
+        {"index -1", [] { Index(-1, 10); }, K::SubscriptOutOfRange},
+        {"index at extent", [] { Index(10, 10); }, K::SubscriptOutOfRange},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
         try {
             c.op();
-            ADD_FAILURE() << "no error";
+            ADD_FAILURE() << c.name << ": no error";
         } catch (const RunTimeError& e) {
-            EXPECT_EQ(e.kind(), c.kind);
+            EXPECT_EQ(e.kind(), c.kind) << c.name;
         }
     }
 }

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <array>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -57,29 +55,23 @@ struct FakePreparationHost : PreparationHost {
     void ShowProgress(bool v) override { progressVisible = v; }
     PixelView Pixels() override { return {pixels.data(), width, width, height}; }
     void ShowMarker(bool v) override { markerVisible = v; }
-    void MoveMarker(float l, float t, float w, float h) override { markerMoves.push_back({l, t, w, h}); }
+    void MoveMarker(float, float, float, float) override {}
     void SetLabelText(const std::string& t) override { labelText = t; }
     float LabelWidth() override { return 40; }
     float LabelHeight() override { return 20; }
     void MoveLabel(float l, float t) override { labelLeft = l; labelTop = t; }
     void ShowLabel(bool v) override { labelVisible = v; if (v) labelShownWith = labelText; }
-    void RepaintLabel() override { ++labelRepaints; }
+    void RepaintLabel() override {}
     void SetPrepareCaption(const std::string& c) override { caption = c; }
     void SetElapsedText(const std::string& t) override { elapsed = t; }
 
     int width, height;
     std::vector<std::uint32_t> pixels;
     int sliderPosition = 2;
-    bool enabled = true;
-    float progressMax = 100;
-    bool progressVisible = true;
+    bool enabled = true, progressVisible = true, markerVisible = false, labelVisible = false;
+    float progressMax = 100, labelLeft = 0, labelTop = 0;
     std::vector<float> progressValues;
-    bool markerVisible = false;
-    std::vector<std::array<float, 4>> markerMoves;
     std::string labelText, labelShownWith, caption, elapsed;
-    float labelLeft = 0, labelTop = 0;
-    bool labelVisible = false;
-    int labelRepaints = 0;
     std::vector<std::string> events;
 };
 

@@ -67,13 +67,9 @@ TEST(NumberText, DoubleToTextHasFifteenDigitsAtMost) {
 }
 
 TEST(NumberText, FitsSingleStopsWhereRoundingReachesInfinity) {
-    EXPECT_TRUE(FitsSingle(0));
-    EXPECT_TRUE(FitsSingle(FLT_MAX));
-    EXPECT_TRUE(FitsSingle(-3.4028235e38));
-    EXPECT_TRUE(FitsSingle(std::nextafter(0x1.fffffep+127 + 0x1p+103, 0.0)));
-    EXPECT_FALSE(FitsSingle(0x1.fffffep+127 + 0x1p+103));
-    EXPECT_FALSE(FitsSingle(-3.5e38));
-    EXPECT_FALSE(FitsSingle(std::numeric_limits<double>::infinity()));
+    const double edge = 0x1.fffffep+127 + 0x1p+103;  // halfway past the largest single
+    for (double v : {0.0, double(FLT_MAX), -3.4028235e38, std::nextafter(edge, 0.0)}) EXPECT_TRUE(FitsSingle(v)) << v;
+    for (double v : {edge, -3.5e38, std::numeric_limits<double>::infinity()}) EXPECT_FALSE(FitsSingle(v)) << v;
 }
 
 TEST(NumberText, ConversionsIgnoreTheUsersLocale) {
