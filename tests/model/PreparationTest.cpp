@@ -85,8 +85,11 @@ TEST(Preparation, GridsHoldTheWorstAlignedArea) {
         for (int top = 0; top < DrawingHeight; top += 5)
             EXPECT_LT(((DrawingHeight - 1 - top) / side + 1) * side + top, GridRows) << side << " " << top;
     }
+    // Before the first Preparation everything reads as zero.
     SimState s;
-    EXPECT_EQ(s.Pixel(812, 500), 0);
+    for (std::size_t k = 0; k < s.PixelColor.size(); ++k)
+        ASSERT_TRUE(s.PixelColor[k] == 0 && s.ChargeDensity[k] == 0.0f) << k;
+    EXPECT_EQ(s.AreaLeft | s.AreaTop | s.AreaRight | s.AreaBottom | s.PicWidth | s.PicHeight, 0);
     EXPECT_THROW(s.Pixel(GridColumns, 0), RunTimeError);
     EXPECT_THROW(s.Cell(0, GridRows), RunTimeError);
     EXPECT_THROW(s.Cell(-1, 0), RunTimeError);
