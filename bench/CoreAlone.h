@@ -128,30 +128,32 @@ struct Run {
     long steps = 0;
 };
 
-inline Run TraceAlone(SimState& s, float x, float y, int drawSlider) {
+// The tracer on the core alone: a null canvas and a yield that does nothing.
+struct CoreTracer {
+    CoreTracer(SimState& s, int drawSlider)
+        : slider(s, drawSlider), field(s), tracer(s, field, canvas, loop, clock, slider) {}
     SteadyClock clock;
     NoYield loop;
     NullCanvas canvas;
-    FixedSlider slider(s, drawSlider);
-    TensionEvaluator field(s);
-    Tracer tracer(s, field, canvas, loop, clock, slider);
+    FixedSlider slider;
+    TensionEvaluator field;
+    Tracer tracer;
+};
+
+inline Run TraceAlone(SimState& s, float x, float y, int drawSlider) {
+    CoreTracer core(s, drawSlider);
     const double t0 = Now();
-    tracer.MouseDown(1, 0, x, y);
-    return {Now() - t0, canvas.steps};
+    core.tracer.MouseDown(1, 0, x, y);
+    return {Now() - t0, core.canvas.steps};
 }
 
 inline Run StartAlone(SimState& s, int drawSlider) {
-    SteadyClock clock;
-    NoYield loop;
-    NullCanvas canvas;
-    FixedSlider slider(s, drawSlider);
-    TensionEvaluator field(s);
-    Tracer tracer(s, field, canvas, loop, clock, slider);
+    CoreTracer core(s, drawSlider);
     FixedSeedRandom random;
-    AutoTracer run(s, tracer, random);
+    AutoTracer run(s, core.tracer, random);
     const double t0 = Now();
     run.Run([] {});
-    return {Now() - t0, canvas.steps};
+    return {Now() - t0, core.canvas.steps};
 }
 
 }  // namespace tovik::bench

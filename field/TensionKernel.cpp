@@ -90,16 +90,10 @@ __attribute__((target("avx2"))) void Avx2Accumulate(const CellArrays& c, std::si
         e = _mm_add_pd(e, _mm256_extractf128_pd(even, 1));
         e = _mm_add_pd(e, _mm256_extractf128_pd(odd, 1));
     }
-    double sx = _mm_cvtsd_f64(e);
-    double sy = _mm_cvtsd_f64(_mm_unpackhi_pd(e, e));
-    for (; k < end; ++k) {
-        double tx, ty;
-        if (!Term(x, y, c.centreX[k], c.centreY[k], c.value[k], tx, ty)) continue;
-        sx += tx;
-        sy += ty;
-    }
-    ex = sx;
-    ey = sy;
+    ex = _mm_cvtsd_f64(e);
+    ey = _mm_cvtsd_f64(_mm_unpackhi_pd(e, e));
+    // The last cells, fewer than four, one by one.
+    PlainAccumulate(c, k, end, x, y, ex, ey);
 }
 
 __attribute__((target("avx2"))) void Avx2Compute(const CellArrays& c, std::size_t begin, std::size_t end,
