@@ -15,6 +15,7 @@
 #include "model/SimState.h"
 #include "settings/NumberText.h"
 #include "settings/SettingsStore.h"
+#include "ui/Controls.h"
 #include "ui/ErrorGuard.h"
 #include "ui/MainWindow.h"
 
@@ -33,12 +34,9 @@ AdvancedDialog::MessagePresenter& Presenter() {
     return presenter;
 }
 
+// The dialog's labels size themselves to their text.
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int l, int t, int w, int h) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(l, t, w, h);
-    label->adjustSize();  // labels size themselves to their text
-    return label;
+    return tovik::MakeLabel(parent, name, text, l, t, w, h, true);
 }
 
 QLineEdit* MakeTextBox(QWidget* parent, const char* name, int top) {
@@ -51,10 +49,7 @@ QLineEdit* MakeTextBox(QWidget* parent, const char* name, int top) {
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, int left) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setGeometry(left, 112, 73, 25);
-    return button;
+    return tovik::MakeButton(parent, name, text, left, 112, 73, 25);
 }
 
 double NumberOf(const QLineEdit* box) { return TextToNumber(box->text().toStdString()); }

@@ -47,18 +47,28 @@ void Stop(QProcess& p) {
     p.waitForFinished(1000);
 }
 
+// The length of a well-formed answer as its header announces it; 0 when the
+// bytes do not begin with a header of an allowed picture.
+qint64 AnnouncedLength(const QByteArray& bytes) {
+    using namespace metafile;
+    if (static_cast<std::size_t>(bytes.size()) < kRasterHeaderSize) return 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    if (std::memcmp(p, kRasterMagic, sizeof kRasterMagic) != 0) return 0;
+    const std::uint32_t w = GetLe32(p + 8), h = GetLe32(p + 12);
+    if (!PictureSizeAllowed(w, h)) return 0;
+    return static_cast<qint64>(kRasterHeaderSize) + static_cast<qint64>(w) * h * 4;
+}
+
 // Checks the helper's answer and turns it into an image.
 bool ParseRaster(const QByteArray& bytes, QImage* out) {
     using namespace metafile;
-    if (static_cast<std::size_t>(bytes.size()) < kRasterHeaderSize) return false;
+    const qint64 length = AnnouncedLength(bytes);
+    if (length == 0 || bytes.size() != length) return false;
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
-    if (std::memcmp(p, kRasterMagic, sizeof kRasterMagic) != 0) return false;
     const std::uint32_t w = GetLe32(p + 8), h = GetLe32(p + 12);
-    if (!PictureSizeAllowed(w, h)) return false;
-    const qint64 pixelBytes = static_cast<qint64>(w) * h * 4;
-    if (bytes.size() != static_cast<qint64>(kRasterHeaderSize) + pixelBytes) return false;
     const unsigned char* pixels = p + kRasterHeaderSize;
-    if (RasterChecksum(pixels, static_cast<std::size_t>(pixelBytes)) != GetLe64(p + 16)) return false;
+    const auto pixelBytes = static_cast<std::size_t>(length) - kRasterHeaderSize;
+    if (RasterChecksum(pixels, pixelBytes) != GetLe64(p + 16)) return false;
     QImage img(static_cast<int>(w), static_cast<int>(h), QImage::Format_ARGB32);
     if (img.isNull()) return false;
     for (int y = 0; y < img.height(); ++y) {
@@ -70,16 +80,12 @@ bool ParseRaster(const QByteArray& bytes, QImage* out) {
     return true;
 }
 
-// An answer longer than this, or longer than its header announces, is
-// nonsense and stops the helper.
+// An answer longer than its header announces, or one whose header is not a
+// header at all, is nonsense and stops the helper.
 bool AnswerTooLong(const QByteArray& bytes) {
-    using namespace metafile;
-    if (static_cast<std::size_t>(bytes.size()) < kRasterHeaderSize) return false;
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
-    if (std::memcmp(p, kRasterMagic, sizeof kRasterMagic) != 0) return true;
-    const std::uint32_t w = GetLe32(p + 8), h = GetLe32(p + 12);
-    if (!PictureSizeAllowed(w, h)) return true;
-    return bytes.size() > static_cast<qint64>(kRasterHeaderSize) + static_cast<qint64>(w) * h * 4;
+    if (static_cast<std::size_t>(bytes.size()) < metafile::kRasterHeaderSize) return false;
+    const qint64 length = AnnouncedLength(bytes);
+    return length == 0 || bytes.size() > length;
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "settings/SettingsStore.h"
+#include "ui/Controls.h"
 #include "ui/ErrorGuard.h"
 #include "ui/MainWindow.h"
 #include "ui/ProgramIcon.h"
@@ -70,11 +71,10 @@ AboutBox::MessagePresenter& Presenter() {
     return presenter;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int l, int t, int w, int h,
-                  bool blackText) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(l, t, w, h);
+// The About box's labels wrap their text from the top left.
+QLabel* MakeAboutLabel(QWidget* parent, const char* name, const QString& text, int l, int t, int w, int h,
+                       bool blackText) {
+    QLabel* label = MakeLabel(parent, name, text, l, t, w, h, false);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(true);
     if (blackText) {
@@ -83,14 +83,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int l,
         label->setPalette(pal);
     }
     return label;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, int l, int t, int w,
-                        int h) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setGeometry(l, t, w, h);
-    return button;
 }
 
 // One line of the separator: a filled strip of the given colour.
@@ -162,12 +154,12 @@ void AboutBox::createControls() {
     cmdOK->setDefault(true);
     cmdSysInfo = MakeButton(client, "cmdSysInfo", QStringLiteral("&System Info..."), 284, 205, 83, 23);
     Line1[1] = MakeLine(client, 1, QRect(6, 163, 371, 1), 0x808080);
-    lblDescription = MakeLabel(client, "lblDescription", QStringLiteral("App Description"), 70, 75, 259,
+    lblDescription = MakeAboutLabel(client, "lblDescription", QStringLiteral("App Description"), 70, 75, 259,
                                78, true);
-    lblTitle = MakeLabel(client, "lblTitle", QString(), 70, 16, 259, 32, true);
+    lblTitle = MakeAboutLabel(client, "lblTitle", QString(), 70, 16, 259, 32, true);
     Line1[0] = MakeLine(client, 0, QRect(7, 164, 370, 2), 0xFFFFFF);
-    lblVersion = MakeLabel(client, "lblVersion", QString(), 70, 52, 259, 15, false);
-    lblDisclaimer = MakeLabel(client, "lblDisclaimer", QStringLiteral("Warning: ..."), 17, 175, 258, 55,
+    lblVersion = MakeAboutLabel(client, "lblVersion", QString(), 70, 52, 259, 15, false);
+    lblDisclaimer = MakeAboutLabel(client, "lblDisclaimer", QStringLiteral("Warning: ..."), 17, 175, 258, 55,
                               true);
 
     setTabOrder(cmdOK, cmdSysInfo);

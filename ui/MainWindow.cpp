@@ -19,6 +19,7 @@
 #include "settings/SettingsStore.h"
 #include "ui/AboutBox.h"
 #include "ui/AreaTools.h"
+#include "ui/Controls.h"
 #include "ui/ErrorGuard.h"
 #include "ui/PictureArea.h"
 #include "ui/WindowHost.h"
@@ -26,23 +27,6 @@
 namespace tovik {
 
 namespace {
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, int l, int t, int w,
-                        int h) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setGeometry(l, t, w, h);
-    return b;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int l, int t, int w,
-                  int h, bool sizedToText) {
-    auto* lb = new QLabel(text, parent);
-    lb->setObjectName(name);
-    lb->setGeometry(l, t, w, h);
-    if (sizedToText) lb->adjustSize();
-    return lb;
-}
 
 QGroupBox* MakeFrame(QWidget* parent, const char* name, const QString& text, int l, int t, int w,
                      int h) {

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+class QLabel;
+class QPushButton;
+class QWidget;
+
+namespace tovik {
+
+// Controls placed by hand at fixed positions, named after the window layout.
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, int left, int top,
+                        int width, int height);
+// A label at the given place; one sized to its text keeps only its top-left
+// corner.
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top, int width,
+                  int height, bool sizedToText);
+
+}  // namespace tovik
