@@ -13,7 +13,7 @@
 
 #include "model/Checked.h"
 #include "model/SimState.h"
-#include "settings/NumberText.h"
+#include "model/NumberText.h"
 #include "settings/SettingsStore.h"
 #include "ui/Controls.h"
 #include "ui/ErrorGuard.h"

@@ -13,7 +13,7 @@
 
 #include "app/PictureLoader.h"
 #include "model/SimState.h"
-#include "settings/NumberText.h"
+#include "model/NumberText.h"
 #include "settings/SettingsStore.h"
 #include "ui/MainWindow.h"
 #include "ui/PictureArea.h"

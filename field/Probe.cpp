@@ -2,7 +2,7 @@
 
 #include "field/Tension.h"
 #include "model/Checked.h"
-#include "settings/NumberText.h"
+#include "model/NumberText.h"
 
 namespace tovik {
 

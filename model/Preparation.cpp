@@ -6,7 +6,7 @@
 
 #include "model/CellMean.h"
 #include "model/Checked.h"
-#include "settings/NumberText.h"
+#include "model/NumberText.h"
 
 namespace tovik {
 

@@ -6,9 +6,8 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
-  libwmf-dev libemf2svg-dev
+  libwmf-dev libemf2svg-dev libcli11-dev
   fonts-urw-base35
-  libxsimd-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   fonts-dejavu-core

@@ -17,10 +17,8 @@
 #include "ui/ErrorGuard.h"
 #include "ui/MainWindow.h"
 #include "ui/ProgramIcon.h"
+#include "tovik/Version.h"
 
-#if !defined(TOVIK_VERSION_MAJOR) || !defined(TOVIK_VERSION_MINOR) || !defined(TOVIK_VERSION_PATCH)
-#error "The program's version (TOVIK_VERSION_MAJOR, _MINOR, _PATCH) is not defined"
-#endif
 
 namespace tovik {
 
@@ -113,9 +111,9 @@ AboutBox::AboutBox(MainWindow& window)
 
     setWindowTitle(QStringLiteral("About ") + AppTitle());
     lblVersion->setText(QStringLiteral("Version %1.%2.%3")
-                            .arg(TOVIK_VERSION_MAJOR)
-                            .arg(TOVIK_VERSION_MINOR)
-                            .arg(TOVIK_VERSION_PATCH));
+                            .arg(version::Major)
+                            .arg(version::Minor)
+                            .arg(version::Patch));
     lblTitle->setText(AppTitle());
 
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });

@@ -5,7 +5,7 @@
 #include "model/CellMean.h"
 #include "model/Checked.h"
 #include "model/SimState.h"
-#include "settings/NumberText.h"
+#include "model/NumberText.h"
 #include "ui/MainWindow.h"
 #include "ui/PictureArea.h"
 

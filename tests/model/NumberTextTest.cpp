@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "settings/NumberText.h"
+#include "model/NumberText.h"
 
 namespace tovik {
 namespace {

@@ -1,4 +1,4 @@
-#include "settings/NumberText.h"
+#include "model/NumberText.h"
 
 #include <charconv>
 #include <cmath>
