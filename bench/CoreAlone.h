@@ -15,7 +15,7 @@
 #include "field/AutoTracer.h"
 #include "field/Tension.h"
 #include "field/Tracer.h"
-#include "model/Platform.h"
+#include "model/Ports.h"
 #include "model/Preparation.h"
 #include "model/PreparationHost.h"
 #include "model/SimState.h"

@@ -1,5 +1,6 @@
 #include "field/AutoTracer.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "field/Tracer.h"
@@ -9,20 +10,21 @@ namespace tovik {
 
 using namespace checked;
 
-void TimeSeededRandom::Randomize() {
+void MersenneRandom::Randomize() {
+    if (seed_) {
+        gen_.seed(*seed_);
+        return;
+    }
     const auto now = std::chrono::system_clock::now().time_since_epoch();
     static std::uint64_t runs = 0;
     std::seed_seq seq{static_cast<std::uint64_t>(now.count()), ++runs};
     gen_.seed(seq);
 }
 
-float TimeSeededRandom::Rnd() {
-    // 24 random bits scaled exactly into [0, 1).
-    return static_cast<float>(gen_() >> 8) * (1.0f / 16777216.0f);
-}
+float MersenneRandom::Rnd() { return static_cast<float>(gen_() >> 8) * (1.0f / 16777216.0f); }
 
-AutoTracer::AutoTracer(SimState& state, PressHandler& tracer, RandomSource& random)
-    : s_(state), tracer_(tracer), random_(random) {}
+AutoTracer::AutoTracer(SimState& state, PressHandler& tracer, RandomSource& random, Beeper& beeper)
+    : s_(state), tracer_(tracer), random_(random), beeper_(beeper) {}
 
 namespace {
 
@@ -34,10 +36,21 @@ bool InRange(std::int32_t counter, std::int32_t end, std::int32_t step) {
     return false;
 }
 
+// Passes of a loop from 0 to `end` in steps of `step`.
+long Passes(std::int64_t end, std::int64_t step) { return step > 0 && end >= 0 ? end / step + 1 : 0; }
+
 }  // namespace
 
-bool AutoTracer::TraceSquares() {
+long AutoTracer::SquareCount(const SimState& s) {
+    const std::int64_t d = s.PartDimmension;
+    return Passes(s.PicHeight - d, d) * Passes(s.PicWidth - d, d);
+}
+
+bool AutoTracer::Run(AutoTraceProgress* progress) {
     random_.Randomize();
+    const long total = SquareCount(s_);
+    long done = 0;
+    if (progress) progress->SquaresDone(0, total);
     // The row loop's end and step are fixed when the run starts, the inner
     // loop's when its row starts.
     const std::int32_t rowStep = s_.PartDimmension;
@@ -51,8 +64,11 @@ bool AutoTracer::TraceSquares() {
             const float px = ToSingle(static_cast<double>(u1) * s_.PartDimmension + x);
             const float py = ToSingle(static_cast<double>(u2) * s_.PartDimmension + y);
             if (!tracer_.MouseDown(1, 0, px, py)) return false;
+            // A nested Preparation may have changed the picture's size.
+            if (progress) progress->SquaresDone(++done, std::max(total, done));
         }
     }
+    beeper_.Beep();
     return true;
 }
 

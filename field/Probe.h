@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "model/Platform.h"
+#include "model/Ports.h"
 #include "model/SimState.h"
 
 namespace tovik {

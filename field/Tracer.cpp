@@ -20,12 +20,17 @@ bool Tracer::MouseDown(int button, int, float x, float y) {
     host_.DrawSliderClick();
     // The sign of the shared DrawSpeed is the direction of the branch; a
     // nested trace or the slider may change it while a branch yields.
+    bool finished = true;
     do {
-        if (!TraceBranch(x0, y0)) return false;
+        if (!TraceBranch(x0, y0)) {
+            finished = false;
+            break;
+        }
         s_.DrawSpeed = Narrow16(-std::int32_t{s_.DrawSpeed});
     } while (s_.DrawSpeed < 0);
+    // A stopped trace leaves DrawSpeed as a finished one does.
     s_.DrawSpeed = Narrow16(s_.DrawSpeed < 0 ? -std::int32_t{s_.DrawSpeed} : s_.DrawSpeed);
-    return true;
+    return finished;
 }
 
 bool Tracer::TraceBranch(float x0, float y0) {
@@ -38,11 +43,12 @@ bool Tracer::TraceBranch(float x0, float y0) {
 
     canvas_.SetForeColor(LineColour);
     canvas_.Plot(x, y);
-    for (;;) {
+    ++branches_;
+    for (long steps = 0;; ++steps) {
         const double length = VectorLength(e);
         if (!(length >= MinTension)) break;
         if (!(ToSingle(length) <= s_.MaxTension)) break;
-        if (!(ToSingle(clock_.Seconds() - t0) <= s_.TimeLimit)) break;
+        if (!WithinBudget(t0, steps)) break;
 
         e = VectorMultiply(VectorNormalize(e), static_cast<double>(s_.DrawSpeed));
         canvas_.Plot(x, y);
@@ -50,9 +56,15 @@ bool Tracer::TraceBranch(float x0, float y0) {
         y = ToSingle(static_cast<double>(y) + e.Y);
         canvas_.LineTo(x, y);
         e = field_.GetTension(x, y);
+        ++steps_;
         if (!loop_.Yield()) return false;
     }
     return true;
+}
+
+bool Tracer::WithinBudget(double t0, long steps) {
+    if (stepLimit_ > 0) return steps < stepLimit_;
+    return ToSingle(clock_.Seconds() - t0) <= s_.TimeLimit;
 }
 
 }  // namespace tovik

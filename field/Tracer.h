@@ -1,7 +1,7 @@
 #pragma once
 
 #include "field/Geometry.h"
-#include "model/Platform.h"
+#include "model/Ports.h"
 #include "model/SimState.h"
 
 namespace tovik {
@@ -23,8 +23,8 @@ public:
 class PressHandler {
 public:
     virtual ~PressHandler() = default;
-    // Returns false when the window went away during a yield: the caller must
-    // then stop at once.
+    // Returns false when a yield asked the trace to stop (the window went
+    // away, or the user asked to stop): the caller must then stop at once.
     virtual bool MouseDown(int button, int shift, float x, float y) = 0;
 };
 
@@ -41,8 +41,20 @@ public:
 
     bool MouseDown(int button, int shift, float x, float y) override;
 
+    // With a limit above 0 a branch ends after that many steps instead of
+    // after TimeLimit seconds, so that what is drawn does not depend on the
+    // machine's speed.
+    void SetStepLimit(long steps) { stepLimit_ = steps; }
+
+    // Steps taken and branches drawn (those that passed the start test)
+    // since the tracer was made.
+    long Steps() const { return steps_; }
+    long Branches() const { return branches_; }
+
 private:
     bool TraceBranch(float x0, float y0);
+    // The third stop test: the time since the branch began, or the steps.
+    bool WithinBudget(double t0, long steps);
 
     SimState& s_;
     TensionEvaluator& field_;
@@ -50,6 +62,9 @@ private:
     EventLoop& loop_;
     Clock& clock_;
     TraceHost& host_;
+    long stepLimit_ = 0;
+    long steps_ = 0;
+    long branches_ = 0;
 };
 
 }  // namespace tovik

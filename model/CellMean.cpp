@@ -20,8 +20,4 @@ double MeanCellCharge(const SimState& s) {
     return Divide(sum, count);
 }
 
-float CentredLabelPosition(std::int16_t a, std::int16_t b, float size) {
-    return ToSingle((static_cast<float>(Add16(a, b)) - size) / 2.0f);
-}
-
 }  // namespace tovik

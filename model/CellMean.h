@@ -11,9 +11,4 @@ namespace tovik {
 // row in single precision; the quotient is a double.
 double MeanCellCharge(const SimState& s);
 
-// Position that centres a label of the given size on the span from a to b of
-// the area's bounds: ((a + b) - size) / 2, the sum of the bounds formed as a
-// 16-bit integer and the rest in single precision.
-float CentredLabelPosition(std::int16_t a, std::int16_t b, float size);
-
 }  // namespace tovik

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/Platform.h"
+#include "model/Ports.h"
 
 class QSettings;
 

@@ -4,8 +4,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <exception>
@@ -15,7 +13,7 @@
 #include "settings/SettingsStore.h"
 #include "ui/Controls.h"
 #include "ui/ErrorGuard.h"
-#include "ui/MainWindow.h"
+#include "ui/WindowServices.h"
 #include "ui/ProgramIcon.h"
 #include "tovik/Version.h"
 
@@ -37,17 +35,6 @@ QString LocalPath(const QString& path) {
     return local;
 }
 
-bool StartDetached(const QString& program) {
-    // The program is started by its path alone, with no command line to be
-    // split, so blanks in the path are safe.
-    return QProcess::startDetached(LocalPath(program), QStringList());
-}
-
-void ShowMessage(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
-    box.exec();
-}
-
 // The path of the system information tool as the machine-wide part of the
 // store names it, or an empty text when it names none.
 QString LocateSysInfo(const SettingsStore& store) {
@@ -57,16 +44,6 @@ QString LocateSysInfo(const SettingsStore& store) {
     if (!store.GetKeyValue(KeyRoot::LocalMachine, FolderKey, FolderValue, text)) return QString();
     const QString path = QString::fromStdString(text) + QStringLiteral("\\MSINFO32.EXE");
     return QFileInfo(LocalPath(path)).isFile() ? path : QString();
-}
-
-AboutBox::ProcessStarter& Starter() {
-    static AboutBox::ProcessStarter starter = StartDetached;
-    return starter;
-}
-
-AboutBox::MessagePresenter& Presenter() {
-    static AboutBox::MessagePresenter presenter = ShowMessage;
-    return presenter;
 }
 
 // The About box's labels wrap their text from the top left.
@@ -99,15 +76,16 @@ QFrame* MakeLine(QWidget* parent, int index, const QRect& geometry, QRgb colour)
 
 }  // namespace
 
-AboutBox::AboutBox(MainWindow& window)
-    : QDialog(&window, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+AboutBox::AboutBox(QWidget* owner, QMenu* menu, const SettingsStore& store, const WindowServices& services)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                            Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint),
-      window_(window) {
+      store_(store),
+      services_(services) {
     setObjectName("frmAbout");
     setModal(false);
     setSizeGripEnabled(false);
-    createControls();
+    createControls(menu);
 
     setWindowTitle(QStringLiteral("About ") + AppTitle());
     lblVersion->setText(QStringLiteral("Version %1.%2.%3")
@@ -118,10 +96,10 @@ AboutBox::AboutBox(MainWindow& window)
 
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdSysInfo, &QPushButton::clicked, this,
-            [this] { RunGuarded(this, [this] { cmdSysInfo_Click(); }); });
+            [this] { RunGuarded(this, services_.showError, [this] { cmdSysInfo_Click(); }); });
 }
 
-void AboutBox::createControls() {
+void AboutBox::createControls(QMenu* menu) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -133,7 +111,7 @@ void AboutBox::createControls() {
     // Kept inside the window, so the client area always lies below it.
     menuBar->setNativeMenuBar(false);
     // The main window keeps the menu; the bar only shows it.
-    menuBar->addMenu(window_.Menu);
+    menuBar->addMenu(menu);
     layout->setMenuBar(menuBar);
 
     client = new QWidget(this);
@@ -176,18 +154,12 @@ void AboutBox::cmdSysInfo_Click() { StartSysInfo(); }
 
 void AboutBox::StartSysInfo() {
     try {
-        const QString tool = LocateSysInfo(window_.store());
-        if (!tool.isEmpty() && Starter()(tool)) return;
+        const QString tool = LocateSysInfo(store_);
+        if (!tool.isEmpty() && services_.startProgram(tool)) return;
     } catch (const std::exception&) {
         // Whatever went wrong, the tool is unavailable: say so below.
     }
-    Presenter()(this, AppTitle(), UnavailableMessage());
+    services_.showMessage(this, AppTitle(), UnavailableMessage());
 }
-
-void AboutBox::SetProcessStarter(ProcessStarter starter) { Starter() = std::move(starter); }
-void AboutBox::ResetProcessStarter() { Starter() = StartDetached; }
-
-void AboutBox::SetMessagePresenter(MessagePresenter presenter) { Presenter() = std::move(presenter); }
-void AboutBox::ResetMessagePresenter() { Presenter() = ShowMessage; }
 
 }  // namespace tovik

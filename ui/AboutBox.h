@@ -2,16 +2,17 @@
 
 #include <QDialog>
 #include <QString>
-#include <functional>
 
 class QFrame;
 class QLabel;
+class QMenu;
 class QMenuBar;
 class QPushButton;
 
 namespace tovik {
 
-class MainWindow;
+struct WindowServices;
+class SettingsStore;
 
 // frmAbout: the program's name and version, and the system information
 // launcher. Its menu bar is the main window's menu "Меню", whose items act on
@@ -19,13 +20,23 @@ class MainWindow;
 class AboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit AboutBox(MainWindow& window);
+    // `menu` is the main window's "Меню", shown here as the menu bar.
+    AboutBox(QWidget* owner, QMenu* menu, const SettingsStore& store, const WindowServices& services);
 
     // The application title, as the About box and its message show it.
     static QString AppTitle();
     // The one message of the launcher.
     static QString UnavailableMessage();
 
+    // Event handlers.
+    void cmdOK_Click();
+    void cmdSysInfo_Click();
+
+    // Starts the system information tool without waiting for it; when it
+    // cannot be found or started, says so in a message box.
+    void StartSysInfo();
+
+private:
     // Controls. The client area (382 x 237) lies below the menu bar; the
     // controls' positions are relative to it.
     QMenuBar* menuBar = nullptr;
@@ -41,31 +52,10 @@ public:
     QLabel* lblVersion = nullptr;
     QLabel* lblDisclaimer = nullptr;
 
-    // Event handlers.
-    void cmdOK_Click();
-    void cmdSysInfo_Click();
+    void createControls(QMenu* menu);
 
-    // Starts the system information tool without waiting for it; when it
-    // cannot be found or started, says so in a message box.
-    void StartSysInfo();
-
-    // Starts a program detached from this one; false when it could not be
-    // started. Tests replace it so that nothing is started.
-    using ProcessStarter = std::function<bool(const QString& program)>;
-    static void SetProcessStarter(ProcessStarter starter);
-    static void ResetProcessStarter();
-
-    // Shows a message box with an OK button only and no icon. Tests replace it
-    // so that no modal box opens.
-    using MessagePresenter =
-        std::function<void(QWidget* parent, const QString& title, const QString& text)>;
-    static void SetMessagePresenter(MessagePresenter presenter);
-    static void ResetMessagePresenter();
-
-private:
-    void createControls();
-
-    MainWindow& window_;
+    const SettingsStore& store_;
+    const WindowServices& services_;
 };
 
 }  // namespace tovik

@@ -9,24 +9,32 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
-#include <cstdlib>
 
-#include "app/AdvancedDialog.h"
-#include "app/PictureFiles.h"
-#include "app/StartUp.h"
-#include "field/Probe.h"
+#include "field/Engine.h"
 #include "model/SimState.h"
 #include "settings/SettingsStore.h"
 #include "ui/AboutBox.h"
+#include "ui/AdvancedDialog.h"
 #include "ui/AreaTools.h"
 #include "ui/Controls.h"
 #include "ui/ErrorGuard.h"
+#include "ui/MainWindowControls.h"
 #include "ui/PictureArea.h"
+#include "ui/PictureCommands.h"
+#include "ui/StartUp.h"
 #include "ui/WindowHost.h"
 
 namespace tovik {
 
 namespace {
+
+// Shows a modeless window, bringing it to the front as it is when it is
+// already open.
+void BringToFront(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
 
 QGroupBox* MakeFrame(QWidget* parent, const char* name, const QString& text, int l, int t, int w,
                      int h) {
@@ -53,11 +61,12 @@ QSlider* MakeSlider(QWidget* parent, const char* name, int minimum, int maximum,
 
 }  // namespace
 
-MainWindow::MainWindow(SimState& state, SettingsStore& store, QWidget* parent)
+MainWindow::MainWindow(SimState& state, SettingsStore& store, WindowServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       state_(state),
       store_(store),
-      exitHandler_([] { std::_Exit(0); }) {
+      services_(std::move(services)),
+      c_(std::make_unique<MainWindowControls>()) {
     setObjectName("frmMain");
     setWindowTitle(QStringLiteral("Электрическое поле"));
     setFixedSize(800, 600);
@@ -67,7 +76,8 @@ MainWindow::MainWindow(SimState& state, SettingsStore& store, QWidget* parent)
     setFont(dialogFont);
 
     createControls();
-    host_ = std::make_unique<WindowHost>(*this);
+    host_ = std::make_unique<WindowHost>(*this, *c_, state_, store_, services_);
+    files_ = std::make_unique<PictureCommands>(*this, *c_, state_, store_, services_);
     setTabOrderChain();
     connectHandlers();
     Form_Load();
@@ -80,98 +90,99 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::createControls() {
-    frmControl = MakeFrame(this, "frmControl", QStringLiteral("Панель управления"), 336, 0, 457, 105);
-    Command8 = MakeButton(frmControl, "Command8", QStringLiteral("Сохранить"), 272, 56, 65, 25);
-    Command7 = MakeButton(frmControl, "Command7", QStringLiteral("Открыть"), 272, 24, 65, 25);
-    Command6 = MakeButton(frmControl, "Command6", QStringLiteral("О программе..."), 344, 56, 105, 25);
-    Command1 = MakeButton(frmControl, "Command1", QStringLiteral("Выход"), 112, 56, 65, 25);
-    Command2 = MakeButton(frmControl, "Command2", QStringLiteral("Пуск"), 112, 24, 65, 25);
-    Command2->setEnabled(false);
-    Command3 = MakeButton(frmControl, "Command3", QStringLiteral("Подготовка"), 8, 24, 97, 25);
-    Command4 = MakeButton(frmControl, "Command4", QStringLiteral("Очистка"), 8, 56, 97, 25);
-    Command5 = MakeButton(frmControl, "Command5", QStringLiteral("Дополнительно..."), 344, 24, 105, 25);
-    Er = MakeLabel(frmControl, "Er", "0", 320, 85, 129, 17, false);
-    Er->setToolTip(QStringLiteral("Плотность заряда в данной точке"));
-    Ex = MakeLabel(frmControl, "Ex", "0", 8, 85, 153, 17, false);
-    Ex->setToolTip(QStringLiteral("X-составляющая вектора напряжённости"));
-    Ey = MakeLabel(frmControl, "Ey", "0", 160, 85, 153, 17, false);
-    Ey->setToolTip(QStringLiteral("Y-составляющая вектора напряжённости"));
+    MainWindowControls& c = *c_;
+    c.frmControl = MakeFrame(this, "frmControl", QStringLiteral("Панель управления"), 336, 0, 457, 105);
+    c.Command8 = MakeButton(c.frmControl, "Command8", QStringLiteral("Сохранить"), 272, 56, 65, 25);
+    c.Command7 = MakeButton(c.frmControl, "Command7", QStringLiteral("Открыть"), 272, 24, 65, 25);
+    c.Command6 = MakeButton(c.frmControl, "Command6", QStringLiteral("О программе..."), 344, 56, 105, 25);
+    c.Command1 = MakeButton(c.frmControl, "Command1", QStringLiteral("Выход"), 112, 56, 65, 25);
+    c.Command2 = MakeButton(c.frmControl, "Command2", QStringLiteral("Пуск"), 112, 24, 65, 25);
+    c.Command2->setEnabled(false);
+    c.Command3 = MakeButton(c.frmControl, "Command3", QStringLiteral("Подготовка"), 8, 24, 97, 25);
+    c.Command4 = MakeButton(c.frmControl, "Command4", QStringLiteral("Очистка"), 8, 56, 97, 25);
+    c.Command5 = MakeButton(c.frmControl, "Command5", QStringLiteral("Дополнительно..."), 344, 24, 105, 25);
+    c.Er = MakeLabel(c.frmControl, "Er", "0", 320, 85, 129, 17, false);
+    c.Er->setToolTip(QStringLiteral("Плотность заряда в данной точке"));
+    c.Ex = MakeLabel(c.frmControl, "Ex", "0", 8, 85, 153, 17, false);
+    c.Ex->setToolTip(QStringLiteral("X-составляющая вектора напряжённости"));
+    c.Ey = MakeLabel(c.frmControl, "Ey", "0", 160, 85, 153, 17, false);
+    c.Ey->setToolTip(QStringLiteral("Y-составляющая вектора напряжённости"));
 
-    frmDraw = MakeFrame(this, "frmDraw", QStringLiteral("Параметры нахождения линий напряжённости"), 8,
+    c.frmDraw = MakeFrame(this, "frmDraw", QStringLiteral("Параметры нахождения линий напряжённости"), 8,
                         56, 321, 49);
-    sldrDraw = MakeSlider(frmDraw, "sldrDraw", 1, 10, 7);
-    Label3 = MakeLabel(frmDraw, "Label3", QStringLiteral("Быстрее"), 8, 24, 44, 13, true);
-    Label4 = MakeLabel(frmDraw, "Label4", QStringLiteral("Точнее"), 272, 24, 36, 13, true);
+    c.sldrDraw = MakeSlider(c.frmDraw, "sldrDraw", 1, 10, 7);
+    c.Label3 = MakeLabel(c.frmDraw, "Label3", QStringLiteral("Быстрее"), 8, 24, 44, 13, true);
+    c.Label4 = MakeLabel(c.frmDraw, "Label4", QStringLiteral("Точнее"), 272, 24, 36, 13, true);
 
-    frmCalc = MakeFrame(this, "frmCalc", QStringLiteral("Параметры вычисления напряжённости поля"), 8, 0,
+    c.frmCalc = MakeFrame(this, "frmCalc", QStringLiteral("Параметры вычисления напряжённости поля"), 8, 0,
                         321, 49);
-    sldrCalc = MakeSlider(frmCalc, "sldrCalc", 0, 5, 2);
-    Label1 = MakeLabel(frmCalc, "Label1", QStringLiteral("Быстрее"), 8, 24, 44, 13, true);
-    Label2 = MakeLabel(frmCalc, "Label2", QStringLiteral("Точнее"), 272, 24, 36, 13, true);
+    c.sldrCalc = MakeSlider(c.frmCalc, "sldrCalc", 0, 5, 2);
+    c.Label1 = MakeLabel(c.frmCalc, "Label1", QStringLiteral("Быстрее"), 8, 24, 44, 13, true);
+    c.Label2 = MakeLabel(c.frmCalc, "Label2", QStringLiteral("Точнее"), 272, 24, 36, 13, true);
 
-    prBar = new QProgressBar(this);
-    prBar->setObjectName("prBar");
-    prBar->setGeometry(8, 584, 785, 17);
-    prBar->setRange(0, 100);
-    prBar->setValue(0);
-    prBar->setTextVisible(false);
+    c.prBar = new QProgressBar(this);
+    c.prBar->setObjectName("prBar");
+    c.prBar->setGeometry(8, 584, 785, 17);
+    c.prBar->setRange(0, 100);
+    c.prBar->setValue(0);
+    c.prBar->setTextVisible(false);
 
-    pctMain = new PictureArea(this);
-    pctMain->setObjectName("pctMain");
-    pctMain->move(8, 112);
-    pctMain->setFocusPolicy(Qt::StrongFocus);
+    c.pctMain = new PictureArea(this);
+    c.pctMain->setObjectName("pctMain");
+    c.pctMain->move(8, 112);
+    c.pctMain->setFocusPolicy(Qt::StrongFocus);
 
-    Menu = new QMenu(QStringLiteral("Меню"), this);
-    Menu->setObjectName("Menu");
-    mnCharge = Menu->addAction(QStringLiteral("Средний заряд"));
-    mnCharge->setObjectName("mnCharge");
-    mnClear = Menu->addAction(QStringLiteral("Очистка поля"));
-    mnClear->setObjectName("mnClear");
-    mnLines = Menu->addAction(QStringLiteral("Нахождение линий"));
-    mnLines->setObjectName("mnLines");
+    c.Menu = new QMenu(QStringLiteral("Меню"), this);
+    c.Menu->setObjectName("Menu");
+    c.mnCharge = c.Menu->addAction(QStringLiteral("Средний заряд"));
+    c.mnCharge->setObjectName("mnCharge");
+    c.mnClear = c.Menu->addAction(QStringLiteral("Очистка поля"));
+    c.mnClear->setObjectName("mnClear");
+    c.mnLines = c.Menu->addAction(QStringLiteral("Нахождение линий"));
+    c.mnLines->setObjectName("mnLines");
 }
 
 void MainWindow::setTabOrderChain() {
+    const MainWindowControls& c = *c_;
     // Focusable controls in the order of their tab indexes.
-    QWidget* chain[] = {pctMain,  sldrCalc, sldrDraw, Command5, Command4, Command3,
-                        Command2, Command1, Command6, Command7, Command8};
+    QWidget* chain[] = {c.pctMain,  c.sldrCalc, c.sldrDraw, c.Command5, c.Command4, c.Command3,
+                        c.Command2, c.Command1, c.Command6, c.Command7, c.Command8};
     for (std::size_t i = 1; i < std::size(chain); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
 void MainWindow::connectHandlers() {
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { Command2_Click(); }); });
-    connect(Command3, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { Command3_Click(); }); });
-    connect(Command4, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { Command4_Click(); }); });
-    connect(Command5, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { Command5_Click(); }); });
-    connect(Command6, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { Command6_Click(); }); });
-    connect(Command7, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { Command7_Click(); }); });
-    connect(Command8, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { Command8_Click(); }); });
-    connect(sldrCalc, &QSlider::valueChanged, this, [this] { RunGuarded(this, [this] { sldrCalc_Click(); }); });
-    connect(sldrDraw, &QSlider::valueChanged, this, [this] { RunGuarded(this, [this] { sldrDraw_Click(); }); });
-    connect(mnCharge, &QAction::triggered, this, [this] { RunGuarded(this, [this] { mnCharge_Click(); }); });
-    connect(mnClear, &QAction::triggered, this, [this] { RunGuarded(this, [this] { mnClear_Click(); }); });
-    connect(mnLines, &QAction::triggered, this, [this] { RunGuarded(this, [this] { mnLines_Click(); }); });
-    connect(pctMain, &PictureArea::mousePressed, this, [this](int button, double x, double y) {
-        RunGuarded(this, [&] {
+    const MainWindowControls& c = *c_;
+    connect(c.Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(c.Command2, &QPushButton::clicked, this, [this] { Guarded([this] { Command2_Click(); }); });
+    connect(c.Command3, &QPushButton::clicked, this, [this] { Guarded([this] { Command3_Click(); }); });
+    connect(c.Command4, &QPushButton::clicked, this, [this] { Guarded([this] { Command4_Click(); }); });
+    connect(c.Command5, &QPushButton::clicked, this, [this] { Guarded([this] { Command5_Click(); }); });
+    connect(c.Command6, &QPushButton::clicked, this, [this] { Guarded([this] { Command6_Click(); }); });
+    connect(c.Command7, &QPushButton::clicked, this, [this] { Guarded([this] { Command7_Click(); }); });
+    connect(c.Command8, &QPushButton::clicked, this, [this] { Guarded([this] { Command8_Click(); }); });
+    connect(c.sldrCalc, &QSlider::valueChanged, this, [this] { Guarded([this] { sldrCalc_Click(); }); });
+    connect(c.sldrDraw, &QSlider::valueChanged, this, [this] { Guarded([this] { sldrDraw_Click(); }); });
+    connect(c.mnCharge, &QAction::triggered, this, [this] { Guarded([this] { mnCharge_Click(); }); });
+    connect(c.mnClear, &QAction::triggered, this, [this] { Guarded([this] { mnClear_Click(); }); });
+    connect(c.mnLines, &QAction::triggered, this, [this] { Guarded([this] { mnLines_Click(); }); });
+    connect(c.pctMain, &PictureArea::mousePressed, this, [this](int button, double x, double y) {
+        Guarded([&] {
             pctMain_MouseDown(button, 0, static_cast<float>(x), static_cast<float>(y));
         });
     });
-    connect(pctMain, &PictureArea::mouseMoved, this, [this](double x, double y) {
-        RunGuarded(this, [&] { pctMain_MouseMove(0, 0, static_cast<float>(x), static_cast<float>(y)); });
+    connect(c.pctMain, &PictureArea::mouseMoved, this, [this](double x, double y) {
+        Guarded([&] { pctMain_MouseMove(0, 0, static_cast<float>(x), static_cast<float>(y)); });
     });
 }
 
-void MainWindow::SetSliderPosition(QSlider* slider, int position) {
-    const QSignalBlocker block(slider);
-    slider->setValue(position);
-}
+void MainWindow::Guarded(const std::function<void()>& handler) { RunGuarded(this, services_.showError, handler); }
 
 void MainWindow::Form_Load() {
-    RunGuarded(this, [this] { RunStartUp(*this); });
+    Guarded([this] { StartUpSequence(*c_, state_, store_, services_).Run(); });
 }
 
-void MainWindow::Form_Unload() { RunShutDown(*this); }
+// Nothing is written at shut-down: every setting was stored when it changed.
+void MainWindow::Form_Unload() { store_.ReleaseSettingsKey(); }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     closing_ = true;
@@ -179,38 +190,33 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-void MainWindow::Command1_Click() { exitHandler_(); }
+void MainWindow::Command1_Click() { services_.exit(); }
 
 void MainWindow::Command2_Click() { host_->RunAutomaticTracing(); }
 
 void MainWindow::Command3_Click() { host_->RunPreparation(); }
 
-void MainWindow::Command4_Click() { ClearField(*this); }
+void MainWindow::Command4_Click() { ClearField(*c_->pctMain); }
 
-namespace {
-
-// Creates the modeless window when it is not open, else brings the open one
-// to the front as it is.
-template <typename Window>
-void ShowSingle(QPointer<Window>& window, MainWindow& owner) {
-    if (!window) {
-        window = new Window(owner);
-        window->setAttribute(Qt::WA_DeleteOnClose);
+void MainWindow::Command5_Click() {
+    if (!advanced_) {
+        advanced_ = new AdvancedDialog(state_, store_, services_);
+        advanced_->setAttribute(Qt::WA_DeleteOnClose);
     }
-    window->show();
-    window->raise();
-    window->activateWindow();
+    BringToFront(advanced_);
 }
 
-}  // namespace
+void MainWindow::Command6_Click() {
+    if (!about_) {
+        about_ = new AboutBox(this, c_->Menu, store_, services_);
+        about_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    BringToFront(about_);
+}
 
-void MainWindow::Command5_Click() { ShowSingle(advanced_, *this); }
+void MainWindow::Command7_Click() { files_->Open(); }
 
-void MainWindow::Command6_Click() { ShowSingle(about_, *this); }
-
-void MainWindow::Command7_Click() { OpenPicture(*this); }
-
-void MainWindow::Command8_Click() { SavePicture(*this); }
+void MainWindow::Command8_Click() { files_->Save(); }
 
 void MainWindow::pctMain_MouseDown(int button, int shift, float x, float y) {
     host_->MouseDown(button, shift, x, y);
@@ -220,15 +226,27 @@ void MainWindow::pctMain_MouseMove(int button, int shift, float x, float y) {
     host_->MouseMove(button, shift, x, y);
 }
 
-void MainWindow::sldrCalc_Click() { host_->CalcSliderClick(); }
+void MainWindow::sldrCalc_Click() { state_.CalcSpeed = CalcSpeedForPosition(c_->sldrCalc->value()); }
 
-void MainWindow::sldrDraw_Click() { SetDrawSpeedFromSlider(state_, sldrDraw->value(), store_); }
+void MainWindow::sldrDraw_Click() { SetDrawSpeedFromSlider(state_, c_->sldrDraw->value(), store_); }
 
-void MainWindow::mnCharge_Click() { ShowAverageCharge(*this); }
+void MainWindow::mnCharge_Click() { ShowAverageCharge(*c_->pctMain, state_); }
 
-void MainWindow::mnClear_Click() { ClearField(*this); }
+void MainWindow::mnClear_Click() { ClearField(*c_->pctMain); }
 
 void MainWindow::mnLines_Click() {}
+
+void MainWindow::OpenPicture(const QString& path) {
+    Guarded([&] { files_->OpenFile(path); });
+}
+
+void MainWindow::ShowPicture(const QImage& picture) { files_->Show(picture); }
+
+const QImage& MainWindow::Drawing() const { return c_->pctMain->image(); }
+
+QMenu* MainWindow::SharedMenu() const { return c_->Menu; }
+
+Engine& MainWindow::engine() { return host_->engine(); }
 
 AdvancedDialog* MainWindow::advancedDialog() const { return advanced_.data(); }
 AboutBox* MainWindow::aboutBox() const { return about_.data(); }

@@ -2,66 +2,33 @@
 
 #include <QPointer>
 #include <QWidget>
-#include <functional>
 #include <memory>
 
-class QGroupBox;
-class QLabel;
+#include "ui/WindowServices.h"
+
 class QMenu;
-class QAction;
-class QProgressBar;
-class QPushButton;
-class QSlider;
 
 namespace tovik {
 
 struct SimState;
+struct MainWindowControls;
 class SettingsStore;
-class PictureArea;
 class AdvancedDialog;
 class AboutBox;
+class Engine;
+class PictureCommands;
 class WindowHost;
 
 // frmMain: the main window with the picture area, the two precision sliders,
-// the control panel, the read-outs and the progress bar.
+// the control panel, the read-outs and the progress bar. Its controls are
+// its own; the rest of the program asks it by intent.
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    MainWindow(SimState& state, SettingsStore& store, QWidget* parent = nullptr);
+    MainWindow(SimState& state, SettingsStore& store, WindowServices services, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    SimState& state() { return state_; }
-    SettingsStore& store() { return store_; }
-
-    // Controls, named as in the window's layout.
-    QGroupBox* frmControl = nullptr;
-    QPushButton* Command1 = nullptr;  // "Выход"
-    QPushButton* Command2 = nullptr;  // "Пуск"
-    QPushButton* Command3 = nullptr;  // "Подготовка"
-    QPushButton* Command4 = nullptr;  // "Очистка"
-    QPushButton* Command5 = nullptr;  // "Дополнительно..."
-    QPushButton* Command6 = nullptr;  // "О программе..."
-    QPushButton* Command7 = nullptr;  // "Открыть"
-    QPushButton* Command8 = nullptr;  // "Сохранить"
-    QLabel* Er = nullptr;
-    QLabel* Ex = nullptr;
-    QLabel* Ey = nullptr;
-    QGroupBox* frmDraw = nullptr;
-    QSlider* sldrDraw = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QGroupBox* frmCalc = nullptr;
-    QSlider* sldrCalc = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QProgressBar* prBar = nullptr;
-    PictureArea* pctMain = nullptr;
-    QMenu* Menu = nullptr;
-    QAction* mnCharge = nullptr;
-    QAction* mnClear = nullptr;
-    QAction* mnLines = nullptr;
-
-    // Event handlers.
+    // Event handlers, named after their controls.
     void Form_Load();
     void Form_Unload();
     void Command1_Click();
@@ -80,14 +47,23 @@ public:
     void mnClear_Click();
     void mnLines_Click();
 
-    // Sets a slider's position without running its handler.
-    static void SetSliderPosition(QSlider* slider, int position);
+    // Opens a picture file as "Открыть" does with the name chosen in its
+    // dialog: the picture becomes the current one and is remembered, or a
+    // message says why it cannot be read.
+    void OpenPicture(const QString& path);
+    // Shows a picture as if it had just been loaded, lines dropped, without
+    // remembering any file.
+    void ShowPicture(const QImage& picture);
+    // The drawing area, picture and lines, as "Сохранить" writes it.
+    const QImage& Drawing() const;
+    // The menu "Меню", which the About box shows as its menu bar.
+    QMenu* SharedMenu() const;
 
-    // What "Выход" does to end the process; tests replace it.
-    void setExitHandler(std::function<void()> handler) { exitHandler_ = std::move(handler); }
-
-    // The bridge between the window and the charge model and field code.
-    WindowHost& host() { return *host_; }
+    SimState& state() { return state_; }
+    SettingsStore& store() { return store_; }
+    const WindowServices& services() const { return services_; }
+    // The charge model and field lines the window drives.
+    Engine& engine();
     // True once the window has been closed: running commands stop.
     bool isClosing() const { return closing_; }
 
@@ -101,11 +77,15 @@ private:
     void createControls();
     void connectHandlers();
     void setTabOrderChain();
+    // Runs a handler under the error guard of the window.
+    void Guarded(const std::function<void()>& handler);
 
     SimState& state_;
     SettingsStore& store_;
+    WindowServices services_;
+    std::unique_ptr<MainWindowControls> c_;
     std::unique_ptr<WindowHost> host_;
-    std::function<void()> exitHandler_;
+    std::unique_ptr<PictureCommands> files_;
     bool closing_ = false;
     QPointer<AdvancedDialog> advanced_;
     QPointer<AboutBox> about_;

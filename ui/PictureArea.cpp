@@ -9,23 +9,13 @@
 
 #include "model/SimState.h"
 #include "ui/AreaFrame.h"
+#include "ui/DrawingArea.h"
 
 namespace tovik {
 
 namespace {
 
 constexpr int kFrameIntervalMs = 16;  // about 60 repaints a second at most
-
-// Coordinates further out than this are clipped before rasterising, so that
-// a segment far off the picture costs nothing.
-constexpr double kNearLimit = 8192.0;
-
-QRgb ToRgb(std::int32_t bgr) {
-    const int r = bgr & 0xFF;
-    const int g = (bgr >> 8) & 0xFF;
-    const int b = (bgr >> 16) & 0xFF;
-    return qRgb(r, g, b);
-}
 
 int MouseButtonCode(Qt::MouseButton b) {
     switch (b) {
@@ -37,36 +27,6 @@ int MouseButtonCode(Qt::MouseButton b) {
         default: return 0;
     }
 }
-
-// Clips the segment to the rectangle [xmin, xmax] x [ymin, ymax]
-// (Liang-Barsky). Returns false when nothing of it lies inside.
-bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double xmin, double ymin,
-                 double xmax, double ymax) {
-    double t0 = 0.0, t1 = 1.0;
-    const double dx = x1 - x0, dy = y1 - y0;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x0 - xmin, xmax - x0, y0 - ymin, ymax - y0};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0.0) {
-            if (q[i] < 0.0) return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0.0) {
-            if (t > t1) return false;
-            t0 = std::max(t0, t);
-        } else {
-            if (t < t0) return false;
-            t1 = std::min(t1, t);
-        }
-    }
-    const double nx0 = x0 + t0 * dx, ny0 = y0 + t0 * dy;
-    const double nx1 = x0 + t1 * dx, ny1 = y0 + t1 * dy;
-    x0 = nx0; y0 = ny0; x1 = nx1; y1 = ny1;
-    return true;
-}
-
-bool Near(double v) { return std::isfinite(v) && std::fabs(v) < kNearLimit; }
 
 }  // namespace
 
@@ -112,62 +72,20 @@ std::int32_t PictureArea::pixel(int x, int y) const {
 }
 
 void PictureArea::setPicture(const QImage& img) {
-    QImage composed(drawingWidth(), drawingHeight(), QImage::Format_RGB32);
-    composed.fill(Qt::black);
-    if (!img.isNull()) {
-        QPainter p(&composed);
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        p.drawImage(QPoint(0, 0), img);
-    }
-    picture_ = composed;
+    picture_ = ComposeDrawingArea(img);
     image_ = picture_.copy();
     damage(image_.rect());
 }
 
-void PictureArea::setForeColor(std::int32_t bgr) {
-    foreColor_ = bgr;
-    penRgb_ = ToRgb(bgr);
+PixelBuffer PictureArea::Lock() {
+    // bits() detaches the image from any copy made of it (by saving, say),
+    // so drawing never changes a copy.
+    return {reinterpret_cast<std::uint32_t*>(image_.bits()), static_cast<int>(image_.bytesPerLine() / 4),
+            image_.width(), image_.height()};
 }
 
-void PictureArea::setPixelClipped(int x, int y) {
-    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
-    reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = penRgb_;
-}
-
-void PictureArea::plot(double x, double y) {
-    curX_ = x;
-    curY_ = y;
-    if (!Near(x) || !Near(y)) return;
-    const int px = static_cast<int>(std::nearbyint(x));
-    const int py = static_cast<int>(std::nearbyint(y));
-    setPixelClipped(px, py);
-    damage(QRect(px, py, 1, 1));
-}
-
-void PictureArea::lineTo(double x, double y) {
-    double x0 = curX_, y0 = curY_, x1 = x, y1 = y;
-    curX_ = x;
-    curY_ = y;
-    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1))
-        return;
-    if (!(Near(x0) && Near(y0) && Near(x1) && Near(y1)) &&
-        !ClipSegment(x0, y0, x1, y1, -1.0, -1.0, image_.width(), image_.height()))
-        return;
-    int ax = static_cast<int>(std::nearbyint(x0)), ay = static_cast<int>(std::nearbyint(y0));
-    const int bx = static_cast<int>(std::nearbyint(x1)), by = static_cast<int>(std::nearbyint(y1));
-    const int dx = std::abs(bx - ax), dy = -std::abs(by - ay);
-    const int sx = ax < bx ? 1 : -1, sy = ay < by ? 1 : -1;
-    const QRect box = QRect(QPoint(std::min(ax, bx), std::min(ay, by)),
-                            QPoint(std::max(ax, bx), std::max(ay, by)));
-    int err = dx + dy;
-    for (;;) {
-        setPixelClipped(ax, ay);
-        if (ax == bx && ay == by) break;
-        const int e2 = 2 * err;
-        if (e2 >= dy) { err += dy; ax += sx; }
-        if (e2 <= dx) { err += dx; ay += sy; }
-    }
-    damage(box);
+void PictureArea::Damaged(int left, int top, int right, int bottom) {
+    damage(QRect(QPoint(left, top), QPoint(right, bottom)));
 }
 
 void PictureArea::clearDrawings() {

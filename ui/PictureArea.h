@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <cstdint>
 
+#include "field/RasterCanvas.h"
+
 class QLabel;
 
 namespace tovik {
@@ -16,7 +18,7 @@ class AreaFrame;
 // 2-pixel sunken border. It owns a persistent image (the loaded picture plus
 // everything drawn since) and carries the overlays Label5 and OptCalc, which
 // lie on the picture but are not part of the image.
-class PictureArea : public QFrame {
+class PictureArea : public QFrame, private RasterSurface {
     Q_OBJECT
 public:
     explicit PictureArea(QWidget* parent = nullptr);
@@ -37,13 +39,15 @@ public:
     // The picture as loaded, without drawings.
     const QImage& picture() const { return picture_; }
 
-    void setForeColor(std::int32_t bgr);
-    std::int32_t foreColor() const { return foreColor_; }
+    // Drawing on the persistent image, as line tracing does it.
+    Canvas& canvas() { return canvas_; }
+    void setForeColor(std::int32_t bgr) { canvas_.SetForeColor(bgr); }
+    std::int32_t foreColor() const { return canvas_.ForeColor(); }
     // Colours the pixel at (x, y) and makes it the current drawing position.
-    void plot(double x, double y);
+    void plot(float x, float y) { canvas_.Plot(x, y); }
     // Draws a segment from the current drawing position to (x, y), which then
     // becomes the current position; what falls outside is clipped.
-    void lineTo(double x, double y);
+    void lineTo(float x, float y) { canvas_.LineTo(x, y); }
     // Removes every drawing: the loaded picture shows again.
     void clearDrawings();
 
@@ -66,15 +70,13 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    void setPixelClipped(int x, int y);
+    PixelBuffer Lock() override;
+    void Damaged(int left, int top, int right, int bottom) override;
     void damage(const QRect& r);
 
     QImage picture_;
     QImage image_;
-    QRgb penRgb_ = 0xFF000000u;
-    std::int32_t foreColor_ = 0;
-    double curX_ = 0;
-    double curY_ = 0;
+    RasterCanvas canvas_{*this};
     QRect dirty_;
     QTimer repaintTimer_;
     QLabel* label5_ = nullptr;

@@ -6,18 +6,26 @@
 #include <QSlider>
 #include <cmath>
 
-#include "ui/MainWindow.h"
+#include "field/Engine.h"
+#include "model/Checked.h"
+#include "model/NumberText.h"
+#include "settings/SettingsStore.h"
+#include "ui/AreaTools.h"
+#include "ui/MainWindowControls.h"
 #include "ui/PictureArea.h"
+#include "ui/WindowHost.h"
 
 namespace tovik {
 
-PreparationView::PreparationView(MainWindow& window) : w_(window) {}
+PreparationView::PreparationView(MainWindowControls& controls, SimState& state, SettingsStore& store,
+                                 WindowHost& host, Engine& engine)
+    : c_(controls), state_(state), store_(store), host_(host), engine_(engine) {}
 
 std::array<QWidget*, 5> PreparationView::controls() const {
-    return {w_.sldrCalc, w_.Command2, w_.Command3, w_.Command7, w_.Command8};
+    return {c_.sldrCalc, c_.Command2, c_.Command3, c_.Command7, c_.Command8};
 }
 
-void PreparationView::DisablePreparationControls() {
+void PreparationView::DisableControls() {
     const auto c = controls();
     for (std::size_t i = 0; i < c.size(); ++i) {
         saved_[i] = c[i]->isEnabled();
@@ -25,69 +33,80 @@ void PreparationView::DisablePreparationControls() {
     }
 }
 
-void PreparationView::EnablePreparationControls() {
-    for (QWidget* c : {static_cast<QWidget*>(w_.Command2), static_cast<QWidget*>(w_.Command3),
-                       static_cast<QWidget*>(w_.Command7), static_cast<QWidget*>(w_.Command8),
-                       static_cast<QWidget*>(w_.sldrCalc)})
+void PreparationView::EnableControls() {
+    for (QWidget* c : {static_cast<QWidget*>(c_.Command2), static_cast<QWidget*>(c_.Command3),
+                       static_cast<QWidget*>(c_.Command7), static_cast<QWidget*>(c_.Command8),
+                       static_cast<QWidget*>(c_.sldrCalc)})
         c->setEnabled(true);
 }
 
-void PreparationView::RestorePreparationControls() {
+void PreparationView::RestoreControls() {
     const auto c = controls();
     for (std::size_t i = 0; i < c.size(); ++i) c[i]->setEnabled(saved_[i]);
 }
 
-int PreparationView::CalcSliderPosition() { return w_.sldrCalc->value(); }
-float PreparationView::ScaleWidth() { return static_cast<float>(w_.pctMain->drawingWidth()); }
-float PreparationView::ScaleHeight() { return static_cast<float>(w_.pctMain->drawingHeight()); }
+void PreparationView::Run() {
+    // The elapsed time is measured in double precision: a single-precision
+    // reading of a clock that has run for hours would only resolve whole
+    // fractions of a second.
+    const double start = host_.Seconds();
+    DisableControls();
+    bool finished = false;
+    try {
+        store_.RegPrepare();
+        state_.CalcSpeed = CalcSpeedForPosition(c_.sldrCalc->value());
+        store_.SetKeyValue("CalcSpeed", NumberToText(state_.CalcSpeed));
 
-// The progress bar counts in whole steps; the Preparation's values are whole
-// column numbers.
-void PreparationView::SetProgressMax(float max) { w_.prBar->setMaximum(static_cast<int>(std::lround(max))); }
-float PreparationView::ProgressMax() { return static_cast<float>(w_.prBar->maximum()); }
+        const float width = static_cast<float>(c_.pctMain->drawingWidth());
+        const float height = static_cast<float>(c_.pctMain->drawingHeight());
+        // The bar counts whole columns.
+        c_.prBar->setMaximum(static_cast<int>(std::lround(checked::ToSingle(static_cast<double>(width) - 1.0))));
+        c_.prBar->show();
+        // The only yield of the run. When the window goes away meanwhile,
+        // nothing of it may be touched again.
+        if (!host_.Yield()) return;
+
+        // The pixels are taken after the yield: what was drawn or cleared
+        // meanwhile takes part.
+        const QImage& image = c_.pctMain->image();
+        PreparationInput input;
+        input.pixels = {reinterpret_cast<const std::uint32_t*>(image.constBits()),
+                        static_cast<int>(image.bytesPerLine() / 4), image.width(), image.height()};
+        input.scaleWidth = width;
+        input.scaleHeight = height;
+        input.cellSize = state_.CalcSpeed;
+        const PreparationResult result = engine_.Prepare(input, *this);
+        ShowMeanLabel(*c_.pctMain, state_, QString::fromStdString(DoubleToText(result.meanFloor)));
+
+        c_.prBar->setValue(c_.prBar->maximum());
+        c_.Command3->setText(QStringLiteral("Переподготовка"));
+        EnableControls();
+        finished = true;
+        c_.pctMain->optCalc()->hide();
+        c_.pctMain->label5()->hide();
+        c_.prBar->hide();
+        c_.Er->setText(QString::fromStdString(DoubleToText(host_.Seconds() - start)));
+    } catch (...) {
+        // A run that fails part-way gives its controls back.
+        if (!finished) RestoreControls();
+        throw;
+    }
+}
+
 // QProgressBar repaints itself at once whenever its value moves it by a
-// chunk; Preparation sets it for every fifth column in a row without
-// yielding, which would cost a full repaint of the bar each time. The bar is painted with the
+// chunk; the columns are reported in a row without yielding, which would
+// cost a full repaint of the bar each time. The bar is painted with the
 // window's next repaint instead, showing its latest value.
-void PreparationView::SetProgressValue(float value) {
-    w_.prBar->setUpdatesEnabled(false);
-    w_.prBar->setValue(static_cast<int>(std::lround(value)));
-    w_.prBar->setUpdatesEnabled(true);
-}
-void PreparationView::ShowProgress(bool visible) { w_.prBar->setVisible(visible); }
-
-PixelView PreparationView::Pixels() {
-    const QImage& img = w_.pctMain->image();
-    PixelView v;
-    v.data = reinterpret_cast<const std::uint32_t*>(img.constBits());
-    v.strideWords = static_cast<int>(img.bytesPerLine() / 4);
-    v.width = img.width();
-    v.height = img.height();
-    return v;
+void PreparationView::ColumnSampled(int x) {
+    c_.prBar->setUpdatesEnabled(false);
+    c_.prBar->setValue(x);
+    c_.prBar->setUpdatesEnabled(true);
 }
 
-void PreparationView::ShowMarker(bool visible) { w_.pctMain->optCalc()->setVisible(visible); }
+void PreparationView::MarkerShown() { c_.pctMain->optCalc()->show(); }
 
-void PreparationView::MoveMarker(float left, float top, float width, float height) {
-    w_.pctMain->setOptCalcGeometry(left, top, width, height);
+void PreparationView::MarkerMoved(float left, float top, float width, float height) {
+    c_.pctMain->setOptCalcGeometry(left, top, width, height);
 }
-
-void PreparationView::SetLabelText(const std::string& text) {
-    QLabel* l = w_.pctMain->label5();
-    l->setText(QString::fromStdString(text));
-    l->adjustSize();
-}
-
-float PreparationView::LabelWidth() { return static_cast<float>(w_.pctMain->label5()->width()); }
-float PreparationView::LabelHeight() { return static_cast<float>(w_.pctMain->label5()->height()); }
-void PreparationView::MoveLabel(float left, float top) { w_.pctMain->moveLabel5(left, top); }
-void PreparationView::ShowLabel(bool visible) { w_.pctMain->label5()->setVisible(visible); }
-void PreparationView::RepaintLabel() { w_.pctMain->label5()->repaint(); }
-
-void PreparationView::SetPrepareCaption(const std::string& caption) {
-    w_.Command3->setText(QString::fromStdString(caption));
-}
-
-void PreparationView::SetElapsedText(const std::string& text) { w_.Er->setText(QString::fromStdString(text)); }
 
 }  // namespace tovik

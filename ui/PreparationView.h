@@ -2,45 +2,42 @@
 
 #include <array>
 
-#include "model/PreparationHost.h"
+#include "model/Preparation.h"
 
 class QWidget;
 
 namespace tovik {
 
-class MainWindow;
+struct MainWindowControls;
+class Engine;
+class SettingsStore;
+class WindowHost;
 
-// Preparation's view of the main window.
-class PreparationView : public PreparationHost {
+// "Подготовка" in the main window: the controls, the stored cell size, the
+// progress bar and the single yield around the engine's computation, then
+// the marker, the mean and the elapsed time.
+class PreparationView : public PreparationProgress {
 public:
-    explicit PreparationView(MainWindow& window);
+    PreparationView(MainWindowControls& controls, SimState& state, SettingsStore& store, WindowHost& host,
+                    Engine& engine);
 
-    void DisablePreparationControls() override;
-    void EnablePreparationControls() override;
-    void RestorePreparationControls() override;
-    int CalcSliderPosition() override;
-    float ScaleWidth() override;
-    float ScaleHeight() override;
-    void SetProgressMax(float max) override;
-    float ProgressMax() override;
-    void SetProgressValue(float value) override;
-    void ShowProgress(bool visible) override;
-    PixelView Pixels() override;
-    void ShowMarker(bool visible) override;
-    void MoveMarker(float left, float top, float width, float height) override;
-    void SetLabelText(const std::string& text) override;
-    float LabelWidth() override;
-    float LabelHeight() override;
-    void MoveLabel(float left, float top) override;
-    void ShowLabel(bool visible) override;
-    void RepaintLabel() override;
-    void SetPrepareCaption(const std::string& caption) override;
-    void SetElapsedText(const std::string& text) override;
+    void Run();
+
+    void ColumnSampled(int x) override;
+    void MarkerShown() override;
+    void MarkerMoved(float left, float top, float width, float height) override;
 
 private:
     std::array<QWidget*, 5> controls() const;
+    void DisableControls();
+    void EnableControls();
+    void RestoreControls();
 
-    MainWindow& w_;
+    MainWindowControls& c_;
+    SimState& state_;
+    SettingsStore& store_;
+    WindowHost& host_;
+    Engine& engine_;
     std::array<bool, 5> saved_{};
 };
 

@@ -6,23 +6,24 @@
 #include <QSlider>
 #include <chrono>
 
-#include "field/Probe.h"
-#include "field/Tension.h"
-#include "model/Preparation.h"
 #include "settings/SettingsStore.h"
 #include "ui/MainWindow.h"
+#include "ui/MainWindowControls.h"
 #include "ui/PictureArea.h"
 #include "ui/PreparationView.h"
+#include "ui/WindowServices.h"
 
 namespace tovik {
 
-WindowHost::WindowHost(MainWindow& window)
+WindowHost::WindowHost(MainWindow& window, MainWindowControls& controls, SimState& state, SettingsStore& store,
+                       const WindowServices& services)
     : window_(window),
-      field_(std::make_unique<TensionEvaluator>(window.state())),
-      preparationView_(std::make_unique<PreparationView>(window)),
-      random_(std::make_unique<TimeSeededRandom>()),
-      beep_([] { QApplication::beep(); }),
-      tracer_(window.state(), *field_, *this, *this, *this, *this) {}
+      c_(controls),
+      state_(state),
+      store_(store),
+      services_(services),
+      engine_(state, EnginePorts{controls.pctMain->canvas(), *this, *this, *services.random, *this, *this}),
+      preparation_(std::make_unique<PreparationView>(controls, state, store, *this, engine_)) {}
 
 WindowHost::~WindowHost() = default;
 
@@ -36,40 +37,28 @@ bool WindowHost::Yield() {
     return !window_.isClosing();
 }
 
-void WindowHost::SetForeColor(std::int32_t bgr) { window_.pctMain->setForeColor(bgr); }
-void WindowHost::Plot(float x, float y) { window_.pctMain->plot(x, y); }
-void WindowHost::LineTo(float x, float y) { window_.pctMain->lineTo(x, y); }
-
 void WindowHost::ShowMenu(float x, float y) {
     const QPoint at(static_cast<int>(x) + PictureArea::Border, static_cast<int>(y) + PictureArea::Border);
-    window_.Menu->popup(window_.pctMain->mapToGlobal(at));
+    c_.Menu->popup(c_.pctMain->mapToGlobal(at));
 }
 
 void WindowHost::DrawSliderClick() { window_.sldrDraw_Click(); }
 
-void WindowHost::RunPreparation() {
-    Preparation prep(window_.state(), *preparationView_, window_.store(), *this, *this);
-    prep.Run();
+void WindowHost::Beep() {
+    if (services_.beep) services_.beep();
 }
 
-void WindowHost::setRandomSource(std::unique_ptr<RandomSource> random) { random_ = std::move(random); }
+void WindowHost::RunPreparation() { preparation_->Run(); }
 
-void WindowHost::RunAutomaticTracing() {
-    AutoTracer run(window_.state(), tracer_, *random_);
-    run.Run(beep_);
-}
+void WindowHost::RunAutomaticTracing() { engine_.StartAutomaticTracing(); }
 
-void WindowHost::MouseDown(int button, int shift, float x, float y) { tracer_.MouseDown(button, shift, x, y); }
+void WindowHost::MouseDown(int button, int shift, float x, float y) { engine_.MouseDown(button, shift, x, y); }
 
 void WindowHost::MouseMove(int, int, float x, float y) {
-    const ProbeReading r = ReadProbe(window_.state(), *field_, x, y);
-    window_.Ex->setText(QString::fromStdString(r.Ex));
-    window_.Ey->setText(QString::fromStdString(r.Ey));
-    window_.Er->setText(QString::fromStdString(r.Er));
-}
-
-void WindowHost::CalcSliderClick() {
-    window_.state().CalcSpeed = Preparation::CalcSpeedForPosition(window_.sldrCalc->value());
+    const ProbeReading r = engine_.Probe(x, y);
+    c_.Ex->setText(QString::fromStdString(r.Ex));
+    c_.Ey->setText(QString::fromStdString(r.Ey));
+    c_.Er->setText(QString::fromStdString(r.Er));
 }
 
 }  // namespace tovik

@@ -1,51 +1,48 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 
-#include "field/AutoTracer.h"
-#include "field/Tracer.h"
-#include "model/Platform.h"
+#include "field/Engine.h"
+#include "model/Ports.h"
 
 namespace tovik {
 
 class MainWindow;
+struct MainWindowControls;
+struct WindowServices;
+class SettingsStore;
 class PreparationView;
-class TensionEvaluator;
 
-// Connects the charge model and the field code to the main window: the clock,
-// the event loop, drawing on the picture area, the popup menu and the sliders.
-class WindowHost : public Clock, public EventLoop, public Canvas, public TraceHost {
+// The main window's side of the engine: its clock, its event loop, its
+// picture area as the canvas, the popup menu, the drawing-precision slider
+// and the beep. It runs the commands that the engine computes.
+class WindowHost : public Clock, public EventLoop, public TraceHost, public Beeper {
 public:
-    explicit WindowHost(MainWindow& window);
+    WindowHost(MainWindow& window, MainWindowControls& controls, SimState& state, SettingsStore& store,
+               const WindowServices& services);
     ~WindowHost() override;
 
     double Seconds() override;
     bool Yield() override;
-    void SetForeColor(std::int32_t bgr) override;
-    void Plot(float x, float y) override;
-    void LineTo(float x, float y) override;
     void ShowMenu(float x, float y) override;
     void DrawSliderClick() override;
+    void Beep() override;
 
     void RunPreparation();
     void RunAutomaticTracing();
     void MouseDown(int button, int shift, float x, float y);
     void MouseMove(int button, int shift, float x, float y);
-    void CalcSliderClick();
 
-    TensionEvaluator& field() { return *field_; }
-    // Tests replace the generator of "Пуск" and the beep.
-    void setRandomSource(std::unique_ptr<RandomSource> random);
-    void setBeep(std::function<void()> beep) { beep_ = std::move(beep); }
+    Engine& engine() { return engine_; }
 
 private:
     MainWindow& window_;
-    std::unique_ptr<TensionEvaluator> field_;
-    std::unique_ptr<PreparationView> preparationView_;
-    std::unique_ptr<RandomSource> random_;
-    std::function<void()> beep_;
-    Tracer tracer_;
+    MainWindowControls& c_;
+    SimState& state_;
+    SettingsStore& store_;
+    const WindowServices& services_;
+    Engine engine_;
+    std::unique_ptr<PreparationView> preparation_;
 };
 
 }  // namespace tovik

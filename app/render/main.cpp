@@ -1,69 +1,124 @@
-// tovik-render: covers a picture with field lines without a display, the way
-// "Подготовка" and then "Пуск" would in the window, and writes the result as
-// a BMP file. Used where no graphical display is available.
+// tovik-render: the field lines of a picture without a window. It prepares
+// the charge model as "Подготовка" does, covers the picture with field lines
+// as "Пуск" does (or traces through given points), prints the read-outs of
+// given points, and writes the result as BMP (or PNG).
 
-#include <QApplication>
-#include <QCommandLineParser>
+#include <CLI/CLI.hpp>
+#include <QCoreApplication>
 #include <QImage>
-#include <QPushButton>
-#include <QSaveFile>
-#include <QTemporaryDir>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <string>
+#include <unistd.h>
+#include <vector>
 
 #include "app/PictureLoader.h"
+#include "app/PictureWriter.h"
+#include "app/render/HeadlessDriver.h"
+#include "app/render/RenderOptions.h"
 #include "field/Geometry.h"
-#include "model/SimState.h"
-#include "settings/SettingsStore.h"
-#include "ui/ErrorGuard.h"
-#include "ui/MainWindow.h"
-#include "ui/PictureArea.h"
-#include "ui/WindowHost.h"
+#include "model/NumberText.h"
+#include "model/RunTimeError.h"
+#include "tovik/Version.h"
+
+namespace {
+
+using namespace tovik;
+
+// A bar on standard error while "Пуск" runs, redrawn at most ten times a
+// second.
+class TerminalProgress : public AutoTraceProgress {
+public:
+    void SquaresDone(long done, long total) override {
+        const auto now = std::chrono::steady_clock::now();
+        if (done != total && now - last_ < std::chrono::milliseconds(100)) return;
+        last_ = now;
+        constexpr int Width = 40;
+        const int filled = total > 0 ? static_cast<int>(Width * done / total) : Width;
+        std::fprintf(stderr, "\r[%s%s] %ld/%ld squares", std::string(filled, '#').c_str(),
+                     std::string(Width - filled, ' ').c_str(), done, total);
+        if (done == total) std::fputc('\n', stderr);
+        std::fflush(stderr);
+    }
+
+private:
+    std::chrono::steady_clock::time_point last_{};
+};
+
+int Fail(int status, const std::string& message) {
+    std::fprintf(stderr, "tovik-render: %s\n", message.c_str());
+    return status;
+}
+
+std::string Text(const QString& s) { return s.toStdString(); }
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QCoreApplication::setApplicationName("tovik-render");
+    RenderOptions o;
+    CLI::App cli;
+    DescribeOptions(cli, o);
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return cli.exit(e);
+    } catch (const CLI::ParseError& e) {
+        return Fail(render_exit::Usage, e.what());
+    }
+    if (o.version) {
+        std::printf("tovik-render %s\n", version::Text);
+        return 0;
+    }
+    std::string problem;
+    const int checked = CheckOptions(o, &problem);
+    if (checked != 0) return Fail(checked, problem);
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription("Covers a picture with field lines and saves it as BMP.");
-    parser.addHelpOption();
-    parser.addPositionalArgument("picture", "Picture to read (BMP, JPEG, GIF, WMF, EMF, PNG...).");
-    parser.addPositionalArgument("output", "BMP file to write.");
-    parser.process(app);
-    const QStringList args = parser.positionalArguments();
-    if (args.size() != 2) parser.showHelp(2);
-
-    QString failure;
-    tovik::SetErrorPresenter([&failure](QWidget*, const QString& m) { failure = m; });
+    QCoreApplication app(argc, argv);
+    ZeroVector = FieldVector{0, 0};
 
     QImage picture;
     QString error;
-    if (!tovik::LoadPictureFile(args[0], &picture, &error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-        return 1;
-    }
+    if (!LoadPictureFile(QString::fromStdString(o.picture), &picture, &error))
+        return Fail(render_exit::Unreadable, Text(error));
 
-    // A settings store of its own, so the user's settings stay untouched.
-    QTemporaryDir settingsDir;
-    tovik::ZeroVector = tovik::FieldVector{0, 0};
-    static tovik::SimState state;
-    tovik::SettingsStore store(settingsDir.path());
-    tovik::MainWindow window(state, store);
-    window.host().setBeep([] {});
-    window.pctMain->setPicture(picture);
-
-    window.Command3->click();  // "Подготовка"
-    if (failure.isEmpty()) window.Command2->click();  // "Пуск"
-    if (!failure.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(failure));
-        return 1;
+    const auto t0 = std::chrono::steady_clock::now();
+    static SimState state;
+    HeadlessDriver driver(state, picture, o.driver);
+    const std::vector<RenderOptions::Point> traces = ParsedPoints(o.traces);
+    const std::vector<RenderOptions::Point> probes = ParsedPoints(o.probes);
+    PreparationResult prepared;
+    std::vector<ProbeReading> readings;
+    try {
+        prepared = driver.Prepare();
+        if (!o.noLines) {
+            if (traces.empty()) {
+                TerminalProgress bar;
+                const bool showBar = !o.quiet && isatty(STDERR_FILENO);
+                driver.CoverWithLines(showBar ? &bar : nullptr);
+            }
+            for (const auto& p : traces) driver.Trace(p.x, p.y);
+        }
+        for (const auto& p : probes) readings.push_back(driver.Probe(p.x, p.y));
+    } catch (const RunTimeError& e) {
+        return Fail(render_exit::RunTime, std::string("run-time error: ") + RunTimeErrorKindName(e.kind()));
     }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 
-    QSaveFile out(args[1]);
-    if (!out.open(QIODevice::WriteOnly) || !window.pctMain->image().save(&out, "BMP") || !out.commit()) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(args[1]));
-        return 1;
-    }
-    std::printf("Field lines of %s written to %s\n", qPrintable(args[0]), qPrintable(args[1]));
+    if (!o.output.empty() &&
+        !WritePictureFile(driver.Drawing(), QString::fromStdString(o.output), OutputFormat(o.output), &error))
+        return Fail(render_exit::Unwritable, Text(error));
+
+    std::printf("area: left %d, top %d, right %d, bottom %d (cells of %d px)\n", state.AreaLeft, state.AreaTop,
+                state.AreaRight, state.AreaBottom, state.CalcSpeed);
+    std::printf("charged cells: %zu\n", driver.engine().Field().ChargedCellCount());
+    std::printf("mean cell charge: %s\n", DoubleToText(prepared.mean).c_str());
+    std::printf("lines traced: %ld, steps: %ld\n", driver.Lines(), driver.Steps());
+    std::printf("seconds: %.3f\n", seconds);
+    for (std::size_t i = 0; i < probes.size(); ++i)
+        std::printf("probe %s,%s: Ex %s, Ey %s, Er %s\n", DoubleToText(probes[i].x).c_str(),
+                    DoubleToText(probes[i].y).c_str(), readings[i].Ex.c_str(), readings[i].Ey.c_str(),
+                    readings[i].Er.c_str());
+    if (!o.output.empty()) std::printf("written: %s\n", o.output.c_str());
     return 0;
 }

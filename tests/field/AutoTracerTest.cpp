@@ -18,7 +18,17 @@ struct AutoRun : PressHandler {
         presses.push_back({button, shift, x, y});
         return alive;
     }
-    bool Go() { return AutoTracer(s, *this, random).Run([this] { ++beeps; }); }
+    bool Go() { return AutoTracer(s, *this, random, beeper).Run(this->progress); }
+
+    struct CountingBeeper : Beeper {
+        void Beep() override { ++beeps; }
+        int beeps = 0;
+    } beeper;
+    struct Progress : AutoTraceProgress {
+        void SquaresDone(long done, long total) override { reports.push_back({done, total}); }
+        std::vector<std::pair<long, long>> reports;
+    } progressLog;
+    AutoTraceProgress* progress = nullptr;
 
     struct CountingRandom : RandomSource {
         void Randomize() override { ++seeds; }
@@ -31,7 +41,6 @@ struct AutoRun : PressHandler {
     std::vector<Press> presses;
     bool alive = true;
     SimState s;
-    int beeps = 0;
 };
 
 TEST(AutoTracer, OnePointInEveryWholeSquare) {
@@ -48,7 +57,7 @@ TEST(AutoTracer, OnePointInEveryWholeSquare) {
         SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " by " << c.part);
         AutoRun r(c.w, c.h, c.part);
         EXPECT_TRUE(r.Go());
-        EXPECT_EQ(r.beeps, 1);
+        EXPECT_EQ(r.beeper.beeps, 1);
         EXPECT_EQ(r.random.seeds, 1);
         ASSERT_EQ(r.presses.size(), c.squares);
         for (std::size_t k = 0; k < c.squares; ++k) {
@@ -72,12 +81,20 @@ TEST(AutoTracer, PointsFollowTheGenerator) {
     EXPECT_EQ(r.presses[1].y, 6.25f);
 }
 
+TEST(AutoTracer, ReportsTheSquaresDoneOfTheRun) {
+    AutoRun r(100, 50, 25);
+    r.progress = &r.progressLog;
+    r.Go();
+    ASSERT_EQ(r.progressLog.reports.size(), 9u);
+    for (long k = 0; k <= 8; ++k) EXPECT_EQ(r.progressLog.reports[k], (std::pair<long, long>{k, 8})) << k;
+}
+
 TEST(AutoTracer, StopsWithoutBeepWhenTheWindowGoes) {
     AutoRun r(100, 50, 25);
     r.alive = false;
     EXPECT_FALSE(r.Go());
     EXPECT_EQ(r.presses.size(), 1u);
-    EXPECT_EQ(r.beeps, 0);
+    EXPECT_EQ(r.beeper.beeps, 0);
 }
 
 }  // namespace

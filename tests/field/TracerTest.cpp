@@ -146,12 +146,23 @@ TEST(Tracer, NestedPressDuringAYieldDrawsItsLineFirst) {
     EXPECT_EQ(sc.s.DrawSpeed, 10);
 }
 
-TEST(Tracer, WindowGoneDuringAYieldStopsAtOnce) {
+TEST(Tracer, StopDuringAYieldEndsAtOnceWithDrawSpeedRestored) {
     Scene sc;
     sc.loop.alive = false;
     EXPECT_FALSE(sc.Press(1, 200.5f, 100.5f));
     EXPECT_EQ(sc.loop.yields, 1);
     EXPECT_EQ(sc.canvas.Count('l'), 1u);
+    EXPECT_EQ(sc.s.DrawSpeed, 10);
+}
+
+TEST(Tracer, StepLimitReplacesTheTimeLimit) {
+    Scene sc;
+    sc.s.TimeLimit = -1;  // would end every branch before its first step
+    sc.tracer.SetStepLimit(3);
+    sc.Press(1, 300.5f, 100.5f);
+    EXPECT_EQ(sc.canvas.Count('l'), 6u);  // three steps a branch
+    EXPECT_EQ(sc.tracer.Steps(), 6);
+    EXPECT_EQ(sc.tracer.Branches(), 2);
 }
 
 }  // namespace

@@ -2,44 +2,111 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QGroupBox>
+#include <QAction>
 #include <QLabel>
-#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/PictureLoader.h"
+#include "app/PictureWriter.h"
+#include "field/AutoTracer.h"
 #include "model/SimState.h"
 #include "settings/SettingsStore.h"
-#include "ui/ErrorGuard.h"
 #include "ui/MainWindow.h"
+#include "ui/PictureArea.h"
 
 namespace tovik::test {
 
+// The controls of a main window, found by their names as a user's script
+// would find them.
+struct Controls {
+    explicit Controls(QWidget& w)
+        : Command1(Find<QPushButton>(w, "Command1")),
+          Command2(Find<QPushButton>(w, "Command2")),
+          Command3(Find<QPushButton>(w, "Command3")),
+          Command4(Find<QPushButton>(w, "Command4")),
+          Command5(Find<QPushButton>(w, "Command5")),
+          Command6(Find<QPushButton>(w, "Command6")),
+          Command7(Find<QPushButton>(w, "Command7")),
+          Command8(Find<QPushButton>(w, "Command8")),
+          Er(Find<QLabel>(w, "Er")),
+          Ex(Find<QLabel>(w, "Ex")),
+          Ey(Find<QLabel>(w, "Ey")),
+          sldrDraw(Find<QSlider>(w, "sldrDraw")),
+          sldrCalc(Find<QSlider>(w, "sldrCalc")),
+          prBar(Find<QProgressBar>(w, "prBar")),
+          pctMain(Find<PictureArea>(w, "pctMain")),
+          Menu(Find<QMenu>(w, "Menu")),
+          mnCharge(Find<QAction>(w, "mnCharge")),
+          mnClear(Find<QAction>(w, "mnClear")),
+          mnLines(Find<QAction>(w, "mnLines")) {}
+
+    template <typename T>
+    static T* Find(QObject& parent, const char* name) {
+        T* found = parent.findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    QPushButton *Command1, *Command2, *Command3, *Command4, *Command5, *Command6, *Command7, *Command8;
+    QLabel *Er, *Ex, *Ey;
+    QSlider *sldrDraw, *sldrCalc;
+    QProgressBar* prBar;
+    PictureArea* pctMain;
+    QMenu* Menu;
+    QAction *mnCharge, *mnClear, *mnLines;
+};
+
 // A main window over its own state and a settings store in a temporary
-// directory, with "Выход" and error messages recorded instead of acted on.
+// directory. Its services record errors, messages, "Выход" and beeps instead
+// of acting on them; the file dialogs are answered by `chosen`, and "Пуск"
+// draws its points from a generator with a fixed seed.
 struct TestWindow {
     explicit TestWindow(bool create = true) {
-        SetErrorPresenter([this](QWidget*, const QString& m) { errors << m; });
+        services.loadPicture = LoadPictureFile;
+        services.savePicture = [](const QImage& image, const QString& path, QString* error) {
+            return WritePictureFile(image, path, "BMP", error);
+        };
+        services.chooseFile = [this](QWidget*, const FileDialog::Request& r) {
+            requests.push_back(r);
+            return chosen;
+        };
+        services.showError = [this](QWidget*, const QString& m) { errors << m; };
+        services.showWarning = [this](QWidget*, const QString& m) { warnings << m; };
+        services.showMessage = [this](QWidget*, const QString&, const QString& text) { messages << text; };
+        services.startProgram = [this](const QString& program) {
+            started << program;
+            return startSucceeds;
+        };
+        services.random = std::make_shared<MersenneRandom>(20240607u);
+        services.beep = [this] { ++beeps; };
+        services.exit = [this] { ++exits; };
         if (create) Create();
     }
-    ~TestWindow() {
-        window.reset();
-        ResetErrorPresenter();
-    }
     void Create() {
-        window = std::make_unique<MainWindow>(state, *store);
-        window->setExitHandler([this] { ++exits; });
+        window = std::make_unique<MainWindow>(state, *store, services);
+        c = std::make_unique<Controls>(*window);
     }
 
     QTemporaryDir dir;
     SimState state;
     std::unique_ptr<SettingsStore> store = std::make_unique<SettingsStore>(dir.path());
+    WindowServices services;
     std::unique_ptr<MainWindow> window;
-    QStringList errors;
+    std::unique_ptr<Controls> c;
+
+    QString chosen;  // what the file dialogs answer; empty: cancelled
+    std::vector<FileDialog::Request> requests;
+    QStringList errors, warnings, messages, started;
+    bool startSucceeds = true;
     int exits = 0;
+    int beeps = 0;
 };
 
 // The user parameter of that name.
@@ -65,41 +132,6 @@ inline std::vector<QWidget*> TabChain(QWidget* from, std::size_t count) {
     for (QWidget* c = from->nextInFocusChain(); chain.size() < count && c; c = c->nextInFocusChain())
         if (c->focusPolicy() & Qt::TabFocus) chain.push_back(c);
     return chain;
-}
-
-// One control as the user sees it. A geometry with a position but no size
-// stands for a control sized to its contents there; QRect() is not checked.
-struct ControlRow {
-    const char* name;
-    const char* parent;
-    QString text;  // of a button, label or text box; a group box's title
-    QRect geometry;
-    QString tooltip = {};
-    bool enabled = true;
-    bool visible = true;
-};
-
-inline void ExpectControl(const QWidget* c, const ControlRow& r) {
-    SCOPED_TRACE(r.name);
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->objectName(), r.name);
-    EXPECT_EQ(c->parentWidget()->objectName(), r.parent);
-    QString text;
-    if (auto* b = qobject_cast<const QAbstractButton*>(c)) text = b->text();
-    if (auto* l = qobject_cast<const QLabel*>(c)) text = l->text();
-    if (auto* g = qobject_cast<const QGroupBox*>(c)) text = g->title();
-    if (auto* e = qobject_cast<const QLineEdit*>(c)) text = e->text();
-    EXPECT_EQ(text, r.text);
-    if (r.geometry != QRect()) {
-        EXPECT_EQ(c->geometry(), r.geometry.isEmpty() ? QRect(r.geometry.topLeft(), c->sizeHint()) : r.geometry);
-    }
-    EXPECT_EQ(c->toolTip(), r.tooltip);
-    EXPECT_EQ(c->isEnabled(), r.enabled);
-    EXPECT_EQ(c->isVisible(), r.visible);
-}
-
-inline void ExpectControls(const QWidget& window, std::initializer_list<ControlRow> rows) {
-    for (const ControlRow& r : rows) ExpectControl(window.findChild<QWidget*>(r.name), r);
 }
 
 }  // namespace tovik::test

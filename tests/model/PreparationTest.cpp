@@ -16,36 +16,32 @@ constexpr std::uint32_t kRed = 0xFF0000;
 std::array<int, 4> Area(const SimState& s) { return {s.AreaLeft, s.AreaTop, s.AreaRight, s.AreaBottom}; }
 
 struct Prepared {
-    explicit Prepared(int calcSpeed, int w = 781, int h = 469) : host(w, h) {
-        host.sliderPosition = 5 - static_cast<int>(std::log2(calcSpeed));
-        s.MaxCharge = 1000;
-    }
-    void Run() { Preparation(s, host, settings, clock, loop).Run(); }
+    explicit Prepared(int calcSpeed, int w = 781, int h = 469) : picture(w, h), cell(calcSpeed) { s.MaxCharge = 1000; }
+    PreparationResult Run() { return PrepareChargeModel(s, picture.Input(cell), picture); }
 
     SimState s;
-    test::FakePreparationHost host;
-    test::FakeSettings settings;
-    test::FakeClock clock;
-    test::FakeLoop loop;
+    test::FakePicture picture;
+    int cell;
 };
 
 TEST(Preparation, BlueBlockAtCellSideOne) {
     Prepared p(1);
-    p.clock.step = 0.25;
     for (int x = 100; x <= 102; ++x)
-        for (int y = 50; y <= 52; ++y) p.host.SetPixel(x, y, kBlue);
-    p.Run();
+        for (int y = 50; y <= 52; ++y) p.picture.SetPixel(x, y, kBlue);
+    const PreparationResult r = p.Run();
+    EXPECT_EQ(p.s.CalcSpeed, 1);
     EXPECT_EQ(Area(p.s), (std::array{100, 50, 103, 53}));
     for (int j = 0; j <= 3; ++j)
         for (int i = 0; i <= 3; ++i) EXPECT_EQ(p.s.Cell(i, j), (i < 3 && j < 3) ? 1000.0f : 0.0f) << i << "," << j;
-    EXPECT_EQ(p.host.labelShownWith, "562");
+    EXPECT_EQ(r.mean, 562.5);
+    EXPECT_EQ(r.meanFloor, 562);
     EXPECT_EQ(p.s.PicWidth, 781);
     EXPECT_EQ(p.s.PicHeight, 469);
-    EXPECT_EQ(p.settings.writes, (std::vector<std::pair<std::string, std::string>>{{"CalcSpeed", "1"}}));
-    // The label is centred on the area.
-    EXPECT_EQ(p.host.labelLeft, (203.0f - 40) / 2);
-    EXPECT_EQ(p.host.labelTop, (103.0f - 20) / 2);
-    EXPECT_EQ(p.host.elapsed, "0.25");
+    // The marker closes in on the aligned area in 20 steps.
+    EXPECT_EQ(p.picture.markerShown, 1);
+    ASSERT_EQ(p.picture.marker.size(), 20u);
+    const std::array<float, 4> last = p.picture.marker.back(), aligned{100, 50, 3, 3};
+    for (int k = 0; k < 4; ++k) EXPECT_NEAR(last[k], aligned[k], 0.01) << k;
 }
 
 TEST(Preparation, AreasAlignToWholeCells) {
@@ -56,22 +52,22 @@ TEST(Preparation, AreasAlignToWholeCells) {
         std::uint32_t colour;
         std::array<int, 4> area;
         float cell00;
-        const char* mean;
+        double meanFloor;
     } cases[] = {
-        {"single red pixel", 8, {{20, 30}}, kRed, {20, 30, 28, 38}, -1000, "-250"},
-        {"span 10..25 at row 40", 8, {{10, 40}, {25, 40}, {17, 40}}, kBlue, {10, 40, 26, 48}, 2000, "500"},
-        {"largest cells at the right edge", 32, {{780, 10}, {5, 10}}, kBlue, {5, 10, 805, 42}, 1000, "38"},
-        {"largest cells, bottom right corner", 32, {{780, 468}}, kBlue, {780, 468, 812, 500}, 1000, "250"},
+        {"single red pixel", 8, {{20, 30}}, kRed, {20, 30, 28, 38}, -1000, -250},
+        {"span 10..25 at row 40", 8, {{10, 40}, {25, 40}, {17, 40}}, kBlue, {10, 40, 26, 48}, 2000, 500},
+        {"largest cells at the right edge", 32, {{780, 10}, {5, 10}}, kBlue, {5, 10, 805, 42}, 1000, 38},
+        {"largest cells, bottom right corner", 32, {{780, 468}}, kBlue, {780, 468, 812, 500}, 1000, 250},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Prepared p(c.calcSpeed);
-        for (auto [x, y] : c.pixels) p.host.SetPixel(x, y, c.colour);
-        ASSERT_NO_THROW(p.Run());
+        for (auto [x, y] : c.pixels) p.picture.SetPixel(x, y, c.colour);
+        PreparationResult r;
+        ASSERT_NO_THROW(r = p.Run());
         EXPECT_EQ(Area(p.s), c.area);
         EXPECT_EQ(p.s.Cell(0, 0), c.cell00);
-        EXPECT_EQ(p.host.labelShownWith, c.mean);
-        EXPECT_EQ(p.host.caption, "Переподготовка");
+        EXPECT_EQ(r.meanFloor, c.meanFloor);
     }
 }
 
@@ -98,9 +94,9 @@ TEST(Preparation, GridsHoldTheWorstAlignedArea) {
 TEST(Preparation, ChargeIsProportionalToBlueMinusRedAndOtherColoursAreUncharged) {
     Prepared p(1);
     int x = 10;
-    for (std::uint32_t uncharged : {0xFF00FFu, 0xFFFFFFu, 0x00FF00u, 0xC8C8C8u}) p.host.SetPixel(x++, 10, uncharged);
-    p.host.SetPixel(200, 100, 0x000080);  // blue 128
-    p.host.SetPixel(201, 100, 0x400080);  // blue 128, red 64
+    for (std::uint32_t uncharged : {0xFF00FFu, 0xFFFFFFu, 0x00FF00u, 0xC8C8C8u}) p.picture.SetPixel(x++, 10, uncharged);
+    p.picture.SetPixel(200, 100, 0x000080);  // blue 128
+    p.picture.SetPixel(201, 100, 0x400080);  // blue 128, red 64
     p.Run();
     EXPECT_EQ(Area(p.s), (std::array{200, 100, 202, 101}));
     EXPECT_EQ(p.s.Cell(0, 0), static_cast<float>(1000.0 * 128 / 255));
@@ -109,66 +105,43 @@ TEST(Preparation, ChargeIsProportionalToBlueMinusRedAndOtherColoursAreUncharged)
 
 TEST(Preparation, PictureWithoutChargeGivesAnEmptyModelEveryTime) {
     Prepared p(8);
-    p.host.SetPixel(100, 100, kBlue);
+    p.picture.SetPixel(100, 100, kBlue);
     p.Run();
     ASSERT_NE(p.s.Cell(0, 0), 0.0f);
-    p.host.SetPixel(100, 100, 0);
+    p.picture.SetPixel(100, 100, 0);
     for (int run = 0; run < 3; ++run) {
-        p.Run();
+        EXPECT_EQ(p.Run().meanFloor, 0) << run;
         EXPECT_EQ(Area(p.s), (std::array{0, 0, 0, 0})) << run;
         for (float v : p.s.ChargeDensity) ASSERT_EQ(v, 0.0f);
-        EXPECT_EQ(p.host.labelShownWith, "0");
     }
 }
 
 TEST(Preparation, NoChargeOfAnEarlierPictureRemains) {
     Prepared p(1);
-    for (int x = 0; x < 300; ++x) p.host.SetPixel(x, 0, kBlue);
+    for (int x = 0; x < 300; ++x) p.picture.SetPixel(x, 0, kBlue);
     p.Run();
-    std::fill(p.host.pixels.begin(), p.host.pixels.end(), 0xFF000000u);
-    p.host.SetPixel(0, 0, kRed);
+    std::fill(p.picture.pixels.begin(), p.picture.pixels.end(), 0xFF000000u);
+    p.picture.SetPixel(0, 0, kRed);
     p.Run();
     EXPECT_EQ(p.s.Cell(0, 0), -1000.0f);
     for (int i = 1; i < 300; ++i) ASSERT_EQ(p.s.Cell(i, 0), 0.0f) << i;
 }
 
-TEST(Preparation, ProgressMovesEveryFifthColumn) {
+TEST(Preparation, ProgressEveryFifthColumn) {
     Prepared p(8, 200, 50);
     p.Run();
-    ASSERT_EQ(p.host.progressValues.size(), 41u);
-    for (int k = 0; k < 40; ++k) EXPECT_EQ(p.host.progressValues[k], 5.0f * k);
-    EXPECT_EQ(p.host.progressValues.back(), 199.0f);
-    EXPECT_EQ(p.host.progressMax, 199.0f);
-    EXPECT_FALSE(p.host.progressVisible || p.host.markerVisible || p.host.labelVisible);  // all hidden at the end
+    ASSERT_EQ(p.picture.columns.size(), 40u);
+    for (int k = 0; k < 40; ++k) EXPECT_EQ(p.picture.columns[k], 5 * k);
 }
 
-TEST(Preparation, StoresTheCellSizeBeforeTheYieldAndYieldsOnce) {
-    Prepared p(4);
-    std::size_t writesAtYield = 0;
-    p.loop.onYield = [&] { writesAtYield = p.settings.writes.size(); };
-    p.Run();
-    EXPECT_EQ(p.loop.yields, 1);
-    EXPECT_EQ(writesAtYield, 1u);
-    EXPECT_EQ(p.s.CalcSpeed, 4);
-    EXPECT_EQ(p.host.events, (std::vector<std::string>{"disable", "enable"}));
-}
-
-TEST(Preparation, WindowGoneDuringTheYieldTouchesNothingMore) {
-    Prepared p(1);
-    p.host.SetPixel(3, 3, kBlue);
-    p.loop.alive = false;
-    p.Run();
-    EXPECT_EQ(p.s.AreaRight, 0);
-    EXPECT_TRUE(p.host.progressValues.empty());
-}
-
-TEST(Preparation, FailedRunGivesItsControlsBack) {
+TEST(Preparation, OverflowingCellIsARunTimeError) {
     Prepared p(2);
     p.s.MaxCharge = 3e38f;  // two such pixels in one cell pass the single range
-    for (int x = 0; x < 2; ++x) p.host.SetPixel(x, 0, kBlue);
+    for (int x = 0; x < 2; ++x) p.picture.SetPixel(x, 0, kBlue);
+    const std::uint64_t generation = p.s.ModelGeneration;
     EXPECT_THROW(p.Run(), RunTimeError);
-    EXPECT_EQ(p.host.events, (std::vector<std::string>{"disable", "restore"}));
-    EXPECT_TRUE(p.host.enabled);
+    // Readers of the model rebuild what they derived from it.
+    EXPECT_GT(p.s.ModelGeneration, generation);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 
 #include "gui/TestWindow.h"
 #include "ui/PictureArea.h"
-#include "ui/WindowHost.h"
+#include "ui/StartUp.h"
 
 namespace tovik {
 namespace {
@@ -31,20 +31,20 @@ QImage Dipole() { return Picture({{{230, 224, 21, 21}, qRgb(0, 0, 255)}, {{530, 
 struct Shown : test::TestWindow {
     explicit Shown(const QImage& picture) {
         window->show();
-        window->pctMain->setPicture(picture);
+        window->ShowPicture(picture);
     }
-    MainWindow& w = *window;
+    test::Controls& w = *c;
 };
 
 void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
-void ClickPicture(MainWindow& w, int x, int y) {
+void ClickPicture(const test::Controls& w, int x, int y) {
     QTest::mouseClick(w.pctMain, Qt::LeftButton, Qt::NoModifier, QPoint(x, y) + QPoint(2, 2));
 }
 
 TEST(ChargeModelWindow, PreparationOfTheBlueBlockAndTheAverageTool) {
     Shown t(Picture({{{100, 50, 3, 3}, qRgb(0, 0, 255)}}));
-    MainWindow& w = t.w;
-    MainWindow::SetSliderPosition(w.sldrCalc, 5);  // cells of one pixel
+    test::Controls& w = t.w;
+    SetSliderQuietly(w.sldrCalc, 5);  // cells of one pixel
 
     Click(w.Command3);
     ASSERT_TRUE(t.errors.isEmpty()) << t.errors.join("\n").toStdString();
@@ -74,8 +74,8 @@ TEST(ChargeModelWindow, PreparationOfTheBlueBlockAndTheAverageTool) {
 
 TEST(ChargeModelWindow, AverageBeforeAnyPreparation) {
     test::TestWindow t;
-    t.window->mnCharge->trigger();
-    const QLabel* l = t.window->pctMain->label5();
+    t.c->mnCharge->trigger();
+    const QLabel* l = t.c->pctMain->label5();
     EXPECT_EQ(l->text(), "0");
     // Centred on the corner (0, 0).
     EXPECT_EQ(l->x() - PictureArea::Border, static_cast<int>(std::nearbyint(-l->width() / 2.0f)));
@@ -84,15 +84,15 @@ TEST(ChargeModelWindow, AverageBeforeAnyPreparation) {
 TEST(ChargeModelWindow, SliderSetsTheCellSizeOnly) {
     test::TestWindow t;
     t.window->show();
-    t.window->sldrCalc->setFocus();
-    QTest::keyClick(t.window->sldrCalc, Qt::Key_Right);  // position 2 -> 3
+    t.c->sldrCalc->setFocus();
+    QTest::keyClick(t.c->sldrCalc, Qt::Key_Right);  // position 2 -> 3
     EXPECT_EQ(t.state.CalcSpeed, 4);
     EXPECT_EQ(test::Stored(*t.store, "CalcSpeed"), "8");
 }
 
 TEST(ChargeModelWindow, ClickTracesAWhiteLineAndTheProbeReadsTheField) {
     Shown t(Dipole());
-    MainWindow& w = t.w;
+    test::Controls& w = t.w;
     Click(w.Command3);
     ClickPicture(w, 390, 150);
     ASSERT_TRUE(t.errors.isEmpty()) << t.errors.join("\n").toStdString();
@@ -118,40 +118,39 @@ TEST(ChargeModelWindow, ClickTracesAWhiteLineAndTheProbeReadsTheField) {
 
 TEST(ChargeModelWindow, AutomaticTracingCoversThePictureAndBeeps) {
     Shown t(Dipole());
-    int beeps = 0;
-    t.w.host().setBeep([&] { ++beeps; });
     t.state.PartDimmension = 100;
     t.state.TimeLimit = 1;
     Click(t.w.Command3);
     ASSERT_TRUE(t.w.Command2->isEnabled());
     Click(t.w.Command2);
-    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(t.beeps, 1);
     EXPECT_NE(t.w.pctMain->image(), t.w.pctMain->picture());
     EXPECT_TRUE(t.errors.isEmpty());
 }
 
 TEST(ChargeModelWindow, ClosingTheWindowDuringATraceEndsItCleanly) {
     auto t = std::make_unique<Shown>(Dipole());
-    MainWindow& w = t->w;
+    test::Controls& w = t->w;
+    MainWindow& window = *t->window;
     Click(w.Command3);
     t->state.TimeLimit = 30;  // long enough that only the close can end it
-    MainWindow::SetSliderPosition(w.sldrDraw, 10);
-    QTimer::singleShot(0, &w, [&w] { w.close(); });
+    SetSliderQuietly(w.sldrDraw, 10);
+    QTimer::singleShot(0, &window, [&window] { window.close(); });
     ClickPicture(w, 390, 150);
-    EXPECT_TRUE(w.isClosing());
+    EXPECT_TRUE(window.isClosing());
     t.reset();  // the window is destroyed after the trace has let go of it
 }
 
 TEST(ChargeModelWindow, PreparationDuringATraceIsUsedByTheRestOfIt) {
     Shown t(Dipole());
-    MainWindow& w = t.w;
+    test::Controls& w = t.w;
     Click(w.Command3);
-    MainWindow::SetSliderPosition(w.sldrCalc, 4);
+    SetSliderQuietly(w.sldrCalc, 4);
     int preparations = 0;
     // While the first line yields, the picture is cleared and prepared again
     // with another cell size.
-    QTimer::singleShot(0, &w, [&] {
-        w.pctMain->setPicture(Picture({}));
+    QTimer::singleShot(0, t.window.get(), [&] {
+        t.window->ShowPicture(Picture({}));
         Click(w.Command3);
         ++preparations;
     });

@@ -26,6 +26,8 @@ public:
     // Shows a dialog and returns the chosen name, empty when cancelled.
     using Runner = std::function<QString(QWidget* parent, const Request& request)>;
 
+    explicit FileDialog(Runner runner) : runner_(std::move(runner)) {}
+
     QString FileName;
     // Description and pattern pairs separated by "|", patterns by ";":
     // "Pictures|*.bmp;*.gif|All files|*.*".
@@ -39,12 +41,10 @@ public:
     // Windows, and becomes "*".
     static QStringList QtFilters(const QString& filter);
 
-    // Tests answer the dialogs themselves instead of showing them.
-    static void SetRunner(Runner runner);
-    static void ResetRunner();
-
 private:
     void Show(Kind kind, QWidget* parent);
+
+    Runner runner_;
 };
 
 }  // namespace tovik

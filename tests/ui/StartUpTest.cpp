@@ -53,9 +53,9 @@ TEST(StartUp, FirstRunWritesEachDefaultAsItIsFoundMissing) {
                                                        {"PartDimmension", 25}, {"MaxCharge", 1000}};
     for (const auto& [name, value] : defaults) EXPECT_EQ(Parameter(t.state, name), value) << name;
     EXPECT_EQ(t.state.FileName, "");
-    EXPECT_EQ(t.window->sldrCalc->value(), 2);
-    EXPECT_EQ(t.window->sldrDraw->value(), 7);
-    EXPECT_EQ(t.window->pctMain->pixel(5, 5), 0);
+    EXPECT_EQ(t.c->sldrCalc->value(), 2);
+    EXPECT_EQ(t.c->sldrDraw->value(), 7);
+    EXPECT_EQ(t.c->pctMain->pixel(5, 5), 0);
 
     // All seven values are on disk, "FileName" as an empty text.
     QSettings raw(t.store->userFileName(), QSettings::IniFormat);
@@ -92,7 +92,7 @@ TEST(StartUp, StoredNumbersFollowTheRulesAndStayAsStored) {
         EXPECT_TRUE(t.errors.isEmpty()) << t.errors.join("\n").toStdString();
         EXPECT_EQ(Parameter(t.state, r.name), r.value);
         if (r.slider >= 0) {
-            EXPECT_EQ((r.name == "CalcSpeed"s ? t.window->sldrCalc : t.window->sldrDraw)->value(), r.slider);
+            EXPECT_EQ((r.name == "CalcSpeed"s ? t.c->sldrCalc : t.c->sldrDraw)->value(), r.slider);
         }
         std::string text;
         EXPECT_TRUE(Stored(*t.store, r.name, text));
@@ -123,10 +123,10 @@ TEST(StartUp, StoredPictureIsReloadedOnlyWhenItIsAnOrdinaryReadablePicture) {
         std::string text;
         EXPECT_EQ(Stored(*t.store, "FileName", text), r.picture);
         EXPECT_EQ(t.state.FileName, r.picture ? path.toStdString() : "");
-        EXPECT_EQ(t.window->pctMain->pixel(5, 5), r.picture ? 0xFF0000 : 0);
+        EXPECT_EQ(t.c->pctMain->pixel(5, 5), r.picture ? 0xFF0000 : 0);
         if (r.picture) {
             EXPECT_EQ(text, path.toStdString());
-            EXPECT_EQ(t.window->Command3->text(), QStringLiteral("Подготовка"));
+            EXPECT_EQ(t.c->Command3->text(), QStringLiteral("Подготовка"));
         }
         EXPECT_FALSE(t.store->IsKeyOpen());
     }

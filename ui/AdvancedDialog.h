@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QString>
-#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -10,7 +9,9 @@ class QPushButton;
 
 namespace tovik {
 
-class MainWindow;
+struct SimState;
+struct WindowServices;
+class SettingsStore;
 
 // frmAdvanced: edits TimeLimit, MaxTension, PartDimmension and MaxCharge.
 // Modeless, without an owner window; "ОК" stores the four texts as typed and
@@ -24,13 +25,18 @@ class MainWindow;
 class AdvancedDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit AdvancedDialog(MainWindow& window);
+    AdvancedDialog(SimState& state, SettingsStore& store, const WindowServices& services);
 
-    // Shows the refusal of "ОК"; tests replace it to record the messages.
-    using MessagePresenter = std::function<void(QWidget* parent, const QString& message)>;
-    static void SetMessagePresenter(MessagePresenter presenter);
-    static void ResetMessagePresenter();
+    // Event handlers.
+    void Form_Load();
+    void Command1_Click();
+    void Command2_Click();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
     // Controls, named as in the dialog's layout.
     QLabel* Label5 = nullptr;
     QLabel* Label6 = nullptr;
@@ -43,21 +49,13 @@ public:
     QPushButton* Command1 = nullptr;  // "ОК"
     QPushButton* Command2 = nullptr;  // "Отмена"
 
-    // Event handlers.
-    void Form_Load();
-    void Command1_Click();
-    void Command2_Click();
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
     void createControls();
     // The message for the first text "ОК" cannot take, or an empty text.
     QString refusal(QLineEdit** field) const;
 
-    MainWindow& window_;
+    SimState& state_;
+    SettingsStore& store_;
+    const WindowServices& services_;
     bool focusPlaced_ = false;
 };
 

@@ -1,25 +1,6 @@
-#include "app/FileDialog.h"
-
-#include <QFileDialog>
+#include "ui/FileDialog.h"
 
 namespace tovik {
-
-namespace {
-
-QString ShowQtDialog(QWidget* parent, const FileDialog::Request& r) {
-    QString selected = r.selectedFilter;
-    const QString filter = r.filters.join(QStringLiteral(";;"));
-    if (r.kind == FileDialog::Kind::Open)
-        return QFileDialog::getOpenFileName(parent, QString(), r.fileName, filter, &selected);
-    return QFileDialog::getSaveFileName(parent, QString(), r.fileName, filter, &selected);
-}
-
-FileDialog::Runner& CurrentRunner() {
-    static FileDialog::Runner runner = ShowQtDialog;
-    return runner;
-}
-
-}  // namespace
 
 QStringList FileDialog::QtFilters(const QString& filter) {
     QStringList result;
@@ -39,9 +20,6 @@ QStringList FileDialog::QtFilters(const QString& filter) {
     return result;
 }
 
-void FileDialog::SetRunner(Runner runner) { CurrentRunner() = std::move(runner); }
-void FileDialog::ResetRunner() { CurrentRunner() = ShowQtDialog; }
-
 void FileDialog::ShowOpen(QWidget* parent) { Show(Kind::Open, parent); }
 void FileDialog::ShowSave(QWidget* parent) { Show(Kind::Save, parent); }
 
@@ -51,7 +29,7 @@ void FileDialog::Show(Kind kind, QWidget* parent) {
     r.fileName = FileName;
     r.filters = QtFilters(Filter);
     if (FilterIndex >= 1 && FilterIndex <= r.filters.size()) r.selectedFilter = r.filters[FilterIndex - 1];
-    const QString chosen = CurrentRunner()(parent, r);
+    const QString chosen = runner_ ? runner_(parent, r) : QString();
     if (!chosen.isEmpty()) FileName = chosen;
 }
 

@@ -1,0 +1,134 @@
+#include "app/render/RenderOptions.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cfloat>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+
+namespace tovik {
+
+namespace {
+
+constexpr const char* Footer = R"(Without --trace the picture is covered with field lines as the window's
+"Пуск" covers it: one random point in every whole square of --square pixels.
+The same --seed gives the same points as "Пуск" with that seed.
+
+Exit status:
+  0  done
+  2  unknown or malformed option
+  3  a value outside its range
+  4  the picture cannot be read
+  5  the output cannot be written
+  6  a run-time error (overflow, subscript out of range, division by zero,
+     invalid floating-point operation) in the computation)";
+
+// "X,Y" with two finite numbers.
+std::optional<RenderOptions::Point> ParsePoint(const std::string& text) {
+    const std::size_t comma = text.find(',');
+    if (comma == std::string::npos) return std::nullopt;
+    const auto number = [](const std::string& part) -> std::optional<float> {
+        if (part.empty() || std::isspace(static_cast<unsigned char>(part.front()))) return std::nullopt;
+        char* end = nullptr;
+        const double v = std::strtod(part.c_str(), &end);
+        if (*end != '\0' || !std::isfinite(v) || std::fabs(v) > FLT_MAX) return std::nullopt;
+        return static_cast<float>(v);
+    };
+    const auto x = number(text.substr(0, comma));
+    const auto y = number(text.substr(comma + 1));
+    if (!x || !y) return std::nullopt;
+    return RenderOptions::Point{*x, *y};
+}
+
+}  // namespace
+
+void DescribeOptions(CLI::App& cli, RenderOptions& o) {
+    cli.name("tovik-render");
+    cli.description("The electrostatic field of a picture and its field lines, without a window.");
+    cli.footer(Footer);
+    cli.add_flag("--version", o.version, "Print the version and end");
+    cli.add_option("PICTURE", o.picture, "Picture to read: BMP, JPEG, GIF, PNG, WMF or EMF");
+    cli.add_option("OUTPUT", o.output,
+                   "Where to write the picture with its lines: PNG when the name ends in .png, else BMP; "
+                   "nothing is written without it");
+    cli.add_option("--cell", o.cell, "Side of a charge cell in pixels: 1, 2, 4, 8, 16 or 32")
+        ->capture_default_str();
+    cli.add_option("--step", o.step, "Length of a tracing step in pixels, 1 to 10")->capture_default_str();
+    cli.add_option("--square", o.square, "Side in pixels of the squares that get one line each, at least 1")
+        ->capture_default_str();
+    cli.add_option("--time-limit", o.timeLimit, "Seconds allowed for one branch of a line, above 0")
+        ->capture_default_str();
+    cli.add_option("--max-field", o.maxField, "Field strength up to which a line goes on, above 0")
+        ->capture_default_str();
+    cli.add_option("--max-charge", o.maxCharge, "Charge of a pure blue pixel (pure red has the negative)")
+        ->capture_default_str();
+    o.seedOption = cli.add_option("--seed", o.seed, "Seed of the random points, 0 to 4294967295 (default: the time of day)");
+    cli.add_option("--max-steps", o.maxSteps,
+                   "Steps allowed for one branch, instead of the time limit, so that the result does "
+                   "not depend on the machine's speed");
+    cli.add_option("--trace", o.traces, "Trace the line through the point X,Y instead of covering the picture; "
+                                        "may be given more than once")
+        ->type_name("X,Y");
+    cli.add_option("--probe", o.probes, "Print the field and the charge density at X,Y as the window shows "
+                                        "them; may be given more than once")
+        ->type_name("X,Y");
+    cli.add_flag("--no-lines", o.noLines, "Only prepare the charge model (and probe); trace nothing");
+    cli.add_flag("-q,--quiet", o.quiet, "No progress bar on standard error");
+}
+
+int CheckOptions(RenderOptions& o, std::string* problem) {
+    if (o.picture.empty()) {
+        *problem = "no picture given (see --help)";
+        return render_exit::Usage;
+    }
+    for (const auto* list : {&o.traces, &o.probes})
+        for (const std::string& t : *list)
+            if (!ParsePoint(t)) {
+                *problem = "not a point X,Y: " + t;
+                return render_exit::Usage;
+            }
+    const auto range = [&](bool ok, const char* text) {
+        if (!ok) *problem = text;
+        return ok;
+    };
+    const bool ok =
+        range(o.cell >= 1 && o.cell <= 32 && (o.cell & (o.cell - 1)) == 0,
+              "--cell must be 1, 2, 4, 8, 16 or 32") &&
+        range(o.step >= 1 && o.step <= 10, "--step must lie between 1 and 10") &&
+        range(o.square >= 1 && o.square <= 2147483647, "--square must lie between 1 and 2147483647") &&
+        range(std::isfinite(o.timeLimit) && o.timeLimit > 0 && o.timeLimit <= FLT_MAX,
+              "--time-limit must be a number of seconds above 0") &&
+        range(std::isfinite(o.maxField) && o.maxField > 0 && o.maxField <= FLT_MAX,
+              "--max-field must be a number above 0") &&
+        range(std::isfinite(o.maxCharge) && std::fabs(o.maxCharge) <= FLT_MAX,
+              "--max-charge must be a number within the single-precision range") &&
+        range(o.seedOption->count() == 0 || (o.seed >= 0 && o.seed <= 4294967295LL), "--seed must lie between 0 and 4294967295") &&
+        range(o.maxSteps >= 0, "--max-steps must be 0 or more");
+    if (!ok) return render_exit::OutOfRange;
+
+    HeadlessDriver::Options& d = o.driver;
+    d.cell = o.cell;
+    d.step = o.step;
+    d.square = static_cast<std::int32_t>(o.square);
+    d.timeLimit = static_cast<float>(o.timeLimit);
+    d.maxField = static_cast<float>(o.maxField);
+    d.maxCharge = static_cast<float>(o.maxCharge);
+    if (o.seedOption->count() > 0) d.seed = static_cast<std::uint32_t>(o.seed);
+    d.maxSteps = static_cast<long>(o.maxSteps);
+    return 0;
+}
+
+std::vector<RenderOptions::Point> ParsedPoints(const std::vector<std::string>& texts) {
+    std::vector<RenderOptions::Point> points;
+    for (const std::string& t : texts) points.push_back(*ParsePoint(t));
+    return points;
+}
+
+const char* OutputFormat(const std::string& path) {
+    std::string tail = path.size() >= 4 ? path.substr(path.size() - 4) : std::string();
+    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return std::tolower(c); });
+    return tail == ".png" ? "PNG" : "BMP";
+}
+
+}  // namespace tovik

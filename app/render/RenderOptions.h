@@ -1,0 +1,58 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <string>
+#include <vector>
+
+#include "app/render/HeadlessDriver.h"
+
+namespace tovik {
+
+// Exit statuses of tovik-render.
+namespace render_exit {
+inline constexpr int Usage = 2;       // unknown or malformed option
+inline constexpr int OutOfRange = 3;  // a value outside its range
+inline constexpr int Unreadable = 4;  // the picture cannot be read
+inline constexpr int Unwritable = 5;  // the output cannot be written
+inline constexpr int RunTime = 6;     // a run-time error in the computation
+}  // namespace render_exit
+
+struct RenderOptions {
+    struct Point {
+        float x = 0;
+        float y = 0;
+    };
+
+    std::string picture;
+    std::string output;
+    HeadlessDriver::Options driver;
+    int cell = 8;
+    int step = 4;
+    long long square = 25;
+    double timeLimit = 10;
+    double maxField = 5000;
+    double maxCharge = 1000;
+    long long seed = 0;
+    CLI::Option* seedOption = nullptr;
+    bool version = false;
+    long long maxSteps = 0;
+    std::vector<std::string> traces;
+    std::vector<std::string> probes;
+    bool noLines = false;
+    bool quiet = false;
+};
+
+// Declares the options, their help texts and the exit statuses on `cli`.
+void DescribeOptions(CLI::App& cli, RenderOptions& options);
+
+// Checks the parsed values and fills options.driver. Returns 0, or the exit
+// status with a one-line reason.
+int CheckOptions(RenderOptions& options, std::string* problem);
+
+// The points of --trace or --probe, already checked by CheckOptions.
+std::vector<RenderOptions::Point> ParsedPoints(const std::vector<std::string>& texts);
+
+// "PNG" for a name ending in .png (any case), else "BMP".
+const char* OutputFormat(const std::string& path);
+
+}  // namespace tovik

@@ -1,0 +1,20 @@
+#include "ui/DrawingArea.h"
+
+#include <QPainter>
+
+#include "model/SimState.h"
+
+namespace tovik {
+
+QImage ComposeDrawingArea(const QImage& picture) {
+    QImage composed(DrawingWidth, DrawingHeight, QImage::Format_RGB32);
+    composed.fill(Qt::black);
+    if (!picture.isNull()) {
+        QPainter p(&composed);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.drawImage(QPoint(0, 0), picture);
+    }
+    return composed;
+}
+
+}  // namespace tovik

@@ -1,0 +1,52 @@
+#include "ui/WindowServices.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <cstdlib>
+
+#include "field/AutoTracer.h"
+
+namespace tovik {
+
+namespace {
+
+QString ShowQtDialog(QWidget* parent, const FileDialog::Request& r) {
+    QString selected = r.selectedFilter;
+    const QString filter = r.filters.join(QStringLiteral(";;"));
+    if (r.kind == FileDialog::Kind::Open)
+        return QFileDialog::getOpenFileName(parent, QString(), r.fileName, filter, &selected);
+    return QFileDialog::getSaveFileName(parent, QString(), r.fileName, filter, &selected);
+}
+
+}  // namespace
+
+WindowServices WindowServices::Defaults() {
+    WindowServices s;
+    s.chooseFile = ShowQtDialog;
+    s.showError = [](QWidget* parent, const QString& message) {
+        QMessageBox::critical(parent, QStringLiteral("Электрическое поле"), message);
+    };
+    s.showWarning = [](QWidget* parent, const QString& message) {
+        QMessageBox::warning(parent, QStringLiteral("Дополнительные параметры программы"), message);
+    };
+    s.showMessage = [](QWidget* parent, const QString& title, const QString& text) {
+        QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+        box.exec();
+    };
+    // The program is started by its path alone, with no command line to be
+    // split, so blanks in the path are safe. Stored paths use "\" between
+    // folders; Qt takes "/" on every system.
+    s.startProgram = [](const QString& program) {
+        QString local = program;
+        local.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        return QProcess::startDetached(local, QStringList());
+    };
+    s.random = std::make_shared<MersenneRandom>();
+    s.beep = [] { QApplication::beep(); };
+    s.exit = [] { std::_Exit(0); };
+    return s;
+}
+
+}  // namespace tovik
