@@ -1,23 +1,16 @@
 #pragma once
 
-// The core alone, for the floors of the window benchmarks: no window, nothing
-// drawn, a yield that does nothing, a store that keeps nothing.
+// The core alone, for the floors of the window benchmarks: the same engine
+// with no window, nothing drawn, a yield that does nothing and no settings.
 
 #include <QImage>
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <random>
-#include <string>
-#include <string_view>
 #include <vector>
 
-#include "field/AutoTracer.h"
-#include "field/Tension.h"
-#include "field/Tracer.h"
-#include "model/Ports.h"
+#include "field/Engine.h"
 #include "model/Preparation.h"
-#include "model/PreparationHost.h"
 #include "model/SimState.h"
 
 namespace tovik::bench {
@@ -34,73 +27,41 @@ inline double Median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-struct SteadyClock : Clock {
-    double Seconds() override { return Now(); }
-};
+// A quantile q in [0, 1] of the values.
+inline double Quantile(std::vector<double> v, double q) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, static_cast<std::size_t>(q * static_cast<double>(v.size())))];
+}
 
-struct NoYield : EventLoop {
-    bool Yield() override { return true; }
-};
-
-struct NoSettings : SettingsWriter {
-    void RegPrepare() override {}
-    void SetKeyValue(std::string_view, std::string_view) override {}
-};
-
-// Draws nothing; counts the steps (one segment each).
-struct NullCanvas : Canvas {
+// The engine's ports without a window: draws nothing but counts the steps,
+// never yields, keeps the drawing-precision slider at a fixed position.
+struct NullPorts : Canvas, EventLoop, Clock, TraceHost, Beeper {
+    NullPorts(SimState& s, int drawSlider) : s(s), drawSlider(drawSlider) {}
     void SetForeColor(std::int32_t) override {}
     void Plot(float, float) override {}
     void LineTo(float, float) override { ++steps; }
+    bool Yield() override { return true; }
+    double Seconds() override { return Now(); }
+    void ShowMenu(float, float) override {}
+    void DrawSliderClick() override { s.DrawSpeed = static_cast<std::int16_t>(11 - drawSlider); }
+    void Beep() override {}
+    SimState& s;
+    int drawSlider;
     long steps = 0;
 };
 
-// The drawing-precision slider at a fixed position.
-struct FixedSlider : TraceHost {
-    FixedSlider(SimState& s, int position) : s(s), position(position) {}
-    void ShowMenu(float, float) override {}
-    void DrawSliderClick() override { s.DrawSpeed = static_cast<std::int16_t>(11 - position); }
-    SimState& s;
-    int position;
+struct CoreEngine {
+    CoreEngine(SimState& s, int drawSlider, std::uint32_t seed)
+        : ports(s, drawSlider), random(seed), engine(s, EnginePorts{ports, ports, ports, random, ports, ports}) {}
+    NullPorts ports;
+    MersenneRandom random;
+    Engine engine;
 };
 
-// Preparation's view of a picture held in memory, with no controls at all.
-struct PictureOnly : PreparationHost {
-    PictureOnly(const QImage& picture, int slider) : image(picture), slider(slider) {}
-    void DisablePreparationControls() override {}
-    void EnablePreparationControls() override {}
-    void RestorePreparationControls() override {}
-    int CalcSliderPosition() override { return slider; }
-    float ScaleWidth() override { return static_cast<float>(image.width()); }
-    float ScaleHeight() override { return static_cast<float>(image.height()); }
-    void SetProgressMax(float m) override { max = m; }
-    float ProgressMax() override { return max; }
-    void SetProgressValue(float) override {}
-    void ShowProgress(bool) override {}
-    PixelView Pixels() override {
-        return {reinterpret_cast<const std::uint32_t*>(image.constBits()),
-                static_cast<int>(image.bytesPerLine() / 4), image.width(), image.height()};
-    }
-    void ShowMarker(bool) override {}
-    void MoveMarker(float, float, float, float) override {}
-    void SetLabelText(const std::string&) override {}
-    float LabelWidth() override { return 40; }
-    float LabelHeight() override { return 20; }
-    void MoveLabel(float, float) override {}
-    void ShowLabel(bool) override {}
-    void RepaintLabel() override {}
-    void SetPrepareCaption(const std::string&) override {}
-    void SetElapsedText(const std::string&) override {}
-    QImage image;
-    int slider;
-    float max = 0;
-};
-
-// The same random points for every run of "Пуск", in the window and alone.
-struct FixedSeedRandom : RandomSource {
-    void Randomize() override { gen.seed(20240607u); }
-    float Rnd() override { return static_cast<float>(gen() >> 8) * (1.0f / 16777216.0f); }
-    std::mt19937 gen;
+struct Run {
+    double seconds = 0;
+    long steps = 0;
 };
 
 // Copies the user parameters, so that the core works as the window does.
@@ -111,49 +72,29 @@ inline void CopyParameters(const SimState& from, SimState& to) {
     to.MaxCharge = from.MaxCharge;
 }
 
-// Seconds of one Preparation of `picture` by the core alone.
-inline double PrepareAlone(SimState& s, const QImage& picture, int slider) {
-    PictureOnly host(picture, slider);
-    NoSettings settings;
-    SteadyClock clock;
-    NoYield loop;
-    Preparation prep(s, host, settings, clock, loop);
+// Seconds of the computation of one Preparation of the drawing area.
+inline double PrepareAlone(SimState& s, const QImage& drawing, int cell) {
+    PreparationInput in{{reinterpret_cast<const std::uint32_t*>(drawing.constBits()),
+                         static_cast<int>(drawing.bytesPerLine() / 4), drawing.width(), drawing.height()},
+                        static_cast<float>(drawing.width()), static_cast<float>(drawing.height()), cell};
+    SilentPreparation silent;
     const double t0 = Now();
-    prep.Run();
+    PrepareChargeModel(s, in, silent);
     return Now() - t0;
 }
 
-struct Run {
-    double seconds = 0;
-    long steps = 0;
-};
-
-// The tracer on the core alone: a null canvas and a yield that does nothing.
-struct CoreTracer {
-    CoreTracer(SimState& s, int drawSlider)
-        : slider(s, drawSlider), field(s), tracer(s, field, canvas, loop, clock, slider) {}
-    SteadyClock clock;
-    NoYield loop;
-    NullCanvas canvas;
-    FixedSlider slider;
-    TensionEvaluator field;
-    Tracer tracer;
-};
-
 inline Run TraceAlone(SimState& s, float x, float y, int drawSlider) {
-    CoreTracer core(s, drawSlider);
+    CoreEngine core(s, drawSlider, 0);
     const double t0 = Now();
-    core.tracer.MouseDown(1, 0, x, y);
-    return {Now() - t0, core.canvas.steps};
+    core.engine.MouseDown(1, 0, x, y);
+    return {Now() - t0, core.ports.steps};
 }
 
-inline Run StartAlone(SimState& s, int drawSlider) {
-    CoreTracer core(s, drawSlider);
-    FixedSeedRandom random;
-    AutoTracer run(s, core.tracer, random);
+inline Run StartAlone(SimState& s, int drawSlider, std::uint32_t seed) {
+    CoreEngine core(s, drawSlider, seed);
     const double t0 = Now();
-    run.Run([] {});
-    return {Now() - t0, core.canvas.steps};
+    core.engine.StartAutomaticTracing();
+    return {Now() - t0, core.ports.steps};
 }
 
 }  // namespace tovik::bench

@@ -11,7 +11,7 @@ cmake --build build -j"$(nproc)" --target tovik tovik-render tovik-metafile
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "Tovik needs a graphical display, and none is available here (neither DISPLAY nor WAYLAND_DISPLAY is set)."
   echo "Rendering the bundled example examples/dipole.bmp without a display instead..."
-  ./build/tovik-render examples/dipole.bmp build/dipole-field-lines.bmp
+  ./build/tovik-render examples/dipole.bmp build/dipole-field-lines.bmp --quiet
   exit 0
 fi
 exec ./build/tovik "$@"

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -188,6 +189,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     closing_ = true;
     Form_Unload();
     QWidget::closeEvent(event);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        host_->RequestStop();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void MainWindow::Command1_Click() { services_.exit(); }

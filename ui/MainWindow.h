@@ -72,6 +72,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Escape stops every running trace and run.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void createControls();

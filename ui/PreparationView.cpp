@@ -64,7 +64,7 @@ void PreparationView::Run() {
         c_.prBar->show();
         // The only yield of the run. When the window goes away meanwhile,
         // nothing of it may be touched again.
-        if (!host_.Yield()) return;
+        if (!host_.ProcessPendingEvents()) return;
 
         // The pixels are taken after the yield: what was drawn or cleared
         // meanwhile takes part.

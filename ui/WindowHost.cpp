@@ -11,6 +11,7 @@
 #include "ui/MainWindowControls.h"
 #include "ui/PictureArea.h"
 #include "ui/PreparationView.h"
+#include "ui/RunProgress.h"
 #include "ui/WindowServices.h"
 
 namespace tovik {
@@ -33,8 +34,20 @@ double WindowHost::Seconds() {
 }
 
 bool WindowHost::Yield() {
+    if (Seconds() < nextPass_) return !stop_ && !window_.isClosing();
     QCoreApplication::processEvents();
+    nextPass_ = Seconds() + SliceSeconds;
+    return !stop_ && !window_.isClosing();
+}
+
+bool WindowHost::ProcessPendingEvents() {
+    QCoreApplication::processEvents();
+    nextPass_ = Seconds() + SliceSeconds;
     return !window_.isClosing();
+}
+
+void WindowHost::RequestStop() {
+    if (running_ > 0) stop_ = true;
 }
 
 void WindowHost::ShowMenu(float x, float y) {
@@ -50,9 +63,21 @@ void WindowHost::Beep() {
 
 void WindowHost::RunPreparation() { preparation_->Run(); }
 
-void WindowHost::RunAutomaticTracing() { engine_.StartAutomaticTracing(); }
+void WindowHost::RunAutomaticTracing() {
+    const Running running(*this);
+    struct Counted {
+        explicit Counted(int& n) : n(n) { ++n; }
+        ~Counted() { --n; }
+        int& n;
+    } run(runs_);
+    RunProgress progress(*c_.prBar, runs_ > 1);
+    engine_.StartAutomaticTracing(&progress);
+}
 
-void WindowHost::MouseDown(int button, int shift, float x, float y) { engine_.MouseDown(button, shift, x, y); }
+void WindowHost::MouseDown(int button, int shift, float x, float y) {
+    const Running running(*this);
+    engine_.MouseDown(button, shift, x, y);
+}
 
 void WindowHost::MouseMove(int, int, float x, float y) {
     const ProbeReading r = engine_.Probe(x, y);

@@ -23,7 +23,17 @@ public:
     ~WindowHost() override;
 
     double Seconds() override;
+    // A trace's yield after every step. It lets the event loop run when a
+    // slice of tracing time has passed since its last pass, and otherwise
+    // returns at once, so that a step costs a clock reading rather than a
+    // pass of the event loop, and no event waits longer than a slice and a
+    // step. False when the window has gone or the user asked to stop.
     bool Yield() override;
+    // Lets the event loop handle every pending event now (Preparation's one
+    // yield). False when the window has gone.
+    bool ProcessPendingEvents();
+    // Escape: every running trace and run ends at its next step.
+    void RequestStop();
     void ShowMenu(float x, float y) override;
     void DrawSliderClick() override;
     void Beep() override;
@@ -35,7 +45,19 @@ public:
 
     Engine& engine() { return engine_; }
 
+    // Event-loop passes a trace lets through at least this often.
+    static constexpr double SliceSeconds = 0.001;
+
 private:
+    // Marks a trace or a run as running for as long as it lives.
+    struct Running {
+        explicit Running(WindowHost& h) : h(h) { ++h.running_; }
+        ~Running() {
+            if (--h.running_ == 0) h.stop_ = false;
+        }
+        WindowHost& h;
+    };
+
     MainWindow& window_;
     MainWindowControls& c_;
     SimState& state_;
@@ -43,6 +65,10 @@ private:
     const WindowServices& services_;
     Engine engine_;
     std::unique_ptr<PreparationView> preparation_;
+    double nextPass_ = 0;
+    int running_ = 0;  // traces and runs in progress, nested ones included
+    int runs_ = 0;     // runs of "Пуск" in progress
+    bool stop_ = false;
 };
 
 }  // namespace tovik

@@ -69,10 +69,12 @@ void DescribeOptions(CLI::App& cli, RenderOptions& o) {
                    "not depend on the machine's speed");
     cli.add_option("--trace", o.traces, "Trace the line through the point X,Y instead of covering the picture; "
                                         "may be given more than once")
-        ->type_name("X,Y");
+        ->type_name("X,Y")
+        ->allow_extra_args(false);
     cli.add_option("--probe", o.probes, "Print the field and the charge density at X,Y as the window shows "
                                         "them; may be given more than once")
-        ->type_name("X,Y");
+        ->type_name("X,Y")
+        ->allow_extra_args(false);
     cli.add_flag("--no-lines", o.noLines, "Only prepare the charge model (and probe); trace nothing");
     cli.add_flag("-q,--quiet", o.quiet, "No progress bar on standard error");
 }

@@ -7,7 +7,11 @@
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
+#include <array>
 #include <memory>
+
+#include "model/NumberText.h"
+#include "model/Preparation.h"
 
 #include "gui/TestWindow.h"
 #include "ui/PictureArea.h"
@@ -159,6 +163,72 @@ TEST(ChargeModelWindow, PreparationDuringATraceIsUsedByTheRestOfIt) {
     EXPECT_EQ(t.state.CalcSpeed, 2);
     EXPECT_EQ(t.state.AreaRight, 0);  // the new picture has no charge
     EXPECT_TRUE(t.errors.isEmpty()) << t.errors.join("\n").toStdString();
+}
+
+// Between the stored cell size and the sampling, the run yields once: what
+// happens then sees the new cell size with the old grids.
+TEST(ChargeModelWindow, PreparationStoresTheCellSizeThenYieldsOnce) {
+    Shown t(Picture({{{100, 50, 3, 3}, qRgb(0, 0, 255)}}));
+    test::Controls& w = t.w;
+    SetSliderQuietly(w.sldrCalc, 3);
+    int fired = 0;
+    QTimer::singleShot(0, t.window.get(), [&] {
+        ++fired;
+        EXPECT_EQ(test::Stored(*t.store, "CalcSpeed"), "4");
+        EXPECT_EQ(t.state.CalcSpeed, 4);
+        EXPECT_EQ(t.state.AreaRight, 0);
+        EXPECT_FALSE(w.Command3->isEnabled() || w.Command7->isEnabled() || w.sldrCalc->isEnabled());
+        EXPECT_TRUE(w.prBar->isVisible());
+        EXPECT_EQ(w.prBar->maximum(), 780);
+    });
+    Click(w.Command3);
+    EXPECT_EQ(fired, 1);
+    EXPECT_EQ(t.state.AreaRight, 104);
+}
+
+TEST(ChargeModelWindow, FailedPreparationGivesItsControlsBack) {
+    Shown t(Picture({{{0, 0, 2, 1}, qRgb(0, 0, 255)}}));
+    test::Controls& w = t.w;
+    t.state.MaxCharge = 3e38f;  // two such pixels in one cell pass the single range
+    SetSliderQuietly(w.sldrCalc, 4);
+    Click(w.Command3);
+    ASSERT_EQ(t.errors.size(), 1);
+    EXPECT_TRUE(t.errors[0].contains(QStringLiteral("переполнение")));
+    EXPECT_TRUE(w.Command3->isEnabled() && w.Command7->isEnabled() && w.Command8->isEnabled());
+    EXPECT_TRUE(w.sldrCalc->isEnabled());
+    EXPECT_FALSE(w.Command2->isEnabled());  // as it was: no Preparation has completed
+    EXPECT_EQ(w.Command3->text(), QStringLiteral("Подготовка"));
+}
+
+TEST(ChargeModelWindow, ClosingTheWindowDuringPreparationsYieldSamplesNothing) {
+    auto t = std::make_unique<Shown>(Dipole());
+    MainWindow& window = *t->window;
+    QTimer::singleShot(0, &window, [&window] { window.close(); });
+    Click(t->w.Command3);
+    EXPECT_TRUE(window.isClosing());
+    EXPECT_EQ(t->state.AreaRight, 0);
+    t.reset();
+}
+
+// The engine driven without a window computes what the window computes.
+TEST(ChargeModelWindow, EngineWithoutAWindowPreparesTheSameModel) {
+    Shown t(Dipole());
+    SetSliderQuietly(t.w.sldrCalc, 3);
+    Click(t.w.Command3);
+    ASSERT_TRUE(t.errors.isEmpty());
+    auto alone = std::make_unique<SimState>();
+    alone->MaxCharge = t.state.MaxCharge;
+    const QImage& drawing = t.window->Drawing();
+    PreparationInput in{{reinterpret_cast<const std::uint32_t*>(drawing.constBits()),
+                         static_cast<int>(drawing.bytesPerLine() / 4), drawing.width(), drawing.height()},
+                        781, 469, 4};
+    SilentPreparation silent;
+    const PreparationResult r = PrepareChargeModel(*alone, in, silent);
+    EXPECT_EQ(alone->PixelColor, t.state.PixelColor);
+    EXPECT_EQ(alone->ChargeDensity, t.state.ChargeDensity);
+    EXPECT_EQ((std::array{alone->AreaLeft, alone->AreaTop, alone->AreaRight, alone->AreaBottom}),
+              (std::array{t.state.AreaLeft, t.state.AreaTop, t.state.AreaRight, t.state.AreaBottom}));
+    EXPECT_EQ(QString::fromStdString(DoubleToText(r.meanFloor)), "0");
 }
 
 }  // namespace

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include "gui/TestWindow.h"
+#include "ui/StartUp.h"
+
+namespace tovik {
+namespace {
+
+QString Renderer() { return QDir(qEnvironmentVariable("TOVIK_BINARY_DIR")).filePath("tovik-render"); }
+
+struct Result {
+    int status = -1;
+    QString out, err;
+};
+
+Result Render(const QStringList& args) {
+    QProcess p;
+    p.start(Renderer(), args);
+    EXPECT_TRUE(p.waitForFinished(60000)) << args.join(' ').toStdString();
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+QImage Dipole() {
+    QImage img(781, 469, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    for (int y = 224; y < 245; ++y)
+        for (int x = 0; x < 21; ++x) {
+            img.setPixel(230 + x, y, qRgb(0, 0, 255));
+            img.setPixel(530 + x, y, qRgb(255, 0, 0));
+        }
+    return img;
+}
+
+struct RenderFixture {
+    RenderFixture() { EXPECT_TRUE(Dipole().save(Path("dipole.bmp"), "BMP")); }
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    QTemporaryDir dir;
+};
+
+QByteArray Bytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST(Render, SameSeedAndStepLimitGiveTheSameFileTwice) {
+    RenderFixture f;
+    for (const char* name : {"a.bmp", "b.bmp", "c.png"}) {
+        const Result r = Render({f.Path("dipole.bmp"), f.Path(name), "--seed", "5", "--max-steps", "300",
+                                 "--square", "60", "--cell", "16"});
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains("lines traced: 91,")) << r.out.toStdString();  // 13 x 7 squares
+    }
+    EXPECT_EQ(Bytes(f.Path("a.bmp")), Bytes(f.Path("b.bmp")));
+    EXPECT_TRUE(Bytes(f.Path("a.bmp")).startsWith("BM"));
+    EXPECT_TRUE(Bytes(f.Path("c.png")).startsWith("\x89PNG"));
+    EXPECT_EQ(QImage(f.Path("c.png")).convertToFormat(QImage::Format_RGB32),
+              QImage(f.Path("a.bmp")).convertToFormat(QImage::Format_RGB32));
+}
+
+// With the seed of the window's generator and no branch reaching a limit,
+// the renderer draws the lines of the window's "Пуск", and probes as the
+// window's read-outs show.
+TEST(Render, DrawsTheLinesAndReadsTheFieldOfTheWindow) {
+    RenderFixture f;
+    test::TestWindow t;
+    t.window->show();
+    t.window->ShowPicture(Dipole());
+    t.state.PartDimmension = 100;
+    QTest::mouseClick(t.c->Command3, Qt::LeftButton);
+    QTest::mouseClick(t.c->Command2, Qt::LeftButton);
+    ASSERT_TRUE(t.errors.isEmpty()) << t.errors.join('\n').toStdString();
+    ASSERT_NE(t.window->Drawing(), t.c->pctMain->picture());  // lines were drawn
+    QTest::mouseMove(t.c->pctMain, QPoint(300 + 2, 236 + 2));
+    QCoreApplication::processEvents();
+
+    const Result r = Render({f.Path("dipole.bmp"), f.Path("out.bmp"), "--square", "100", "--seed", "20240607",
+                             "--max-steps", "100000000", "--probe", "300,236"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(QImage(f.Path("out.bmp")).convertToFormat(QImage::Format_RGB32),
+              t.window->Drawing().convertToFormat(QImage::Format_RGB32));
+    const QString probe = QStringLiteral("probe 300,236: Ex %1, Ey %2, Er %3")
+                              .arg(t.c->Ex->text(), t.c->Ey->text(), t.c->Er->text());
+    EXPECT_TRUE(r.out.contains(probe)) << r.out.toStdString() << "\nwanted " << probe.toStdString();
+}
+
+TEST(Render, BadInputGetsItsExitStatusAndWritesNothing) {
+    RenderFixture f;
+    ASSERT_TRUE(QDir(f.dir.path()).mkdir("folder"));
+    const QString out = f.Path("out.bmp");
+    const struct { QStringList args; int status; } rows[] = {
+        {{"--bogus"}, 2},
+        {{"--step", "x"}, 2},
+        {{"--trace", "1"}, 2},
+        {{}, 2},  // no picture
+        {{"--cell", "3"}, 3},
+        {{"--step", "11"}, 3},
+        {{"--square", "0"}, 3},
+        {{"--time-limit", "0"}, 3},
+        {{"--seed", "-1"}, 3},
+        {{"--max-charge", "1e39"}, 3},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args.join(' ').toStdString());
+        const QStringList args = row.args.isEmpty() ? QStringList{} : QStringList{f.Path("dipole.bmp"), out} + row.args;
+        const Result r = Render(args);
+        EXPECT_EQ(r.status, row.status);
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out));
+    }
+    const Result missing = Render({f.Path("missing.bmp"), out});
+    EXPECT_EQ(missing.status, 4);
+    EXPECT_FALSE(QFile::exists(out));
+    const Result unwritable = Render({f.Path("dipole.bmp"), f.Path("folder"), "--no-lines"});
+    EXPECT_EQ(unwritable.status, 5);
+    EXPECT_EQ(unwritable.err.count('\n'), 1);
+}
+
+}  // namespace
+}  // namespace tovik

@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "gui/TestWindow.h"
+#include "ui/StartUp.h"
+
+namespace tovik {
+namespace {
+
+QImage Dipole() {
+    QImage img(781, 469, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    for (int y = 224; y < 245; ++y)
+        for (int x = 0; x < 21; ++x) {
+            img.setPixel(230 + x, y, qRgb(0, 0, 255));
+            img.setPixel(530 + x, y, qRgb(255, 0, 0));
+        }
+    return img;
+}
+
+// A blue disc: a net charge, whose lines run off the picture for a long way.
+QImage Disc() {
+    QImage img(781, 469, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    for (int y = -60; y <= 60; ++y)
+        for (int x = -60; x <= 60; ++x)
+            if (x * x + y * y <= 3600) img.setPixel(390 + x, 234 + y, qRgb(0, 0, 255));
+    return img;
+}
+
+// A shown, prepared main window over a picture.
+struct Prepared : test::TestWindow {
+    explicit Prepared(const QImage& picture = Dipole(), int cellSlider = 2) {
+        window->show();
+        window->ShowPicture(picture);
+        SetSliderQuietly(c->sldrCalc, cellSlider);
+        QTest::mouseClick(c->Command3, Qt::LeftButton);
+        EXPECT_TRUE(errors.isEmpty());
+        QObject::connect(c->prBar, &QProgressBar::valueChanged, [this](int v) { values.push_back(v); });
+    }
+    std::vector<int> values;
+};
+
+// Receives an event posted from another thread and notes when it came.
+struct Receiver : QObject {
+    bool event(QEvent* e) override {
+        if (e->type() != QEvent::User) return QObject::event(e);
+        handled.start();
+        return true;
+    }
+    QElapsedTimer handled;
+};
+
+TEST(RunControl, AnEventPostedDuringALongTraceIsHandledAtOnce) {
+    Prepared t(Disc(), 5);
+    t.state.TimeLimit = 30;  // the line runs far off the picture
+    SetSliderQuietly(t.c->sldrDraw, 10);
+    Receiver receiver;
+    QElapsedTimer posted;
+    std::atomic<bool> sent{false};
+    std::thread poster([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        posted.start();
+        QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+        sent = true;
+    });
+    // Escape ends the trace once the event has been seen.
+    QTimer stopper;
+    QObject::connect(&stopper, &QTimer::timeout, [&] {
+        if (receiver.handled.isValid()) QTest::keyClick(t.window.get(), Qt::Key_Escape);
+    });
+    stopper.start(1);
+    QElapsedTimer trace;
+    trace.start();
+    QTest::mouseClick(t.c->pctMain, Qt::LeftButton, Qt::NoModifier, QPoint(100 + 2, 150 + 2));
+    const qint64 traced = trace.elapsed();
+    poster.join();
+    ASSERT_TRUE(sent);
+    ASSERT_TRUE(receiver.handled.isValid());
+    // Handled while the trace ran, not after it: a loaded test machine may
+    // delay it by a scheduler slice, not by the rest of the trace.
+    EXPECT_LT(posted.msecsTo(receiver.handled), 250);
+    EXPECT_LT(traced, 10000);
+    EXPECT_EQ(t.state.DrawSpeed, 1);
+}
+
+TEST(RunControl, ProgressBarCountsTheSquaresOfARunAndHidesAfterwards) {
+    Prepared t;
+    t.state.PartDimmension = 180;  // 4 x 2 squares
+    t.values.clear();
+    QTest::mouseClick(t.c->Command2, Qt::LeftButton);
+    ASSERT_GE(t.values.size(), 8u);
+    EXPECT_EQ(std::vector<int>(t.values.end() - 8, t.values.end()), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(t.c->prBar->maximum(), 8);
+    EXPECT_FALSE(t.c->prBar->isVisible());
+    EXPECT_EQ(t.beeps, 1);
+}
+
+TEST(RunControl, EscapeStopsARunPartWay) {
+    Prepared t;
+    QTimer::singleShot(150, t.window.get(), [&] { QTest::keyClick(t.window.get(), Qt::Key_Escape); });
+    QTest::mouseClick(t.c->Command2, Qt::LeftButton);
+    ASSERT_FALSE(t.values.empty());
+    const int total = t.c->prBar->maximum();
+    EXPECT_EQ(total, 31 * 18);
+    EXPECT_GT(t.values.back(), 0);
+    EXPECT_LT(t.values.back(), total);
+    EXPECT_EQ(t.beeps, 0);
+    EXPECT_NE(t.window->Drawing(), t.c->pctMain->picture());  // the lines so far stay
+    EXPECT_EQ(t.state.DrawSpeed, 11 - t.c->sldrDraw->value());
+    EXPECT_FALSE(t.c->prBar->isVisible());
+    // The next run is not stopped by the old Escape.
+    t.state.PartDimmension = 400;
+    QTest::mouseClick(t.c->Command2, Qt::LeftButton);
+    EXPECT_EQ(t.beeps, 1);
+}
+
+// A run started during a run shows its own squares, then gives the bar back.
+TEST(RunControl, NestedRunGivesTheBarBackToTheOuterRun) {
+    Prepared t;
+    t.state.PartDimmension = 180;
+    bool nested = false;
+    int outerMaximum = 0;
+    QTimer::singleShot(0, t.window.get(), [&] {
+        outerMaximum = t.c->prBar->maximum();
+        t.state.PartDimmension = 400;  // 1 square
+        QTest::mouseClick(t.c->Command2, Qt::LeftButton);
+        nested = true;
+        EXPECT_EQ(t.c->prBar->maximum(), outerMaximum);
+        EXPECT_TRUE(t.c->prBar->isVisible());
+        t.state.PartDimmension = 180;
+    });
+    QTest::mouseClick(t.c->Command2, Qt::LeftButton);
+    EXPECT_TRUE(nested);
+    EXPECT_EQ(outerMaximum, 8);
+    EXPECT_EQ(t.beeps, 2);
+    EXPECT_FALSE(t.c->prBar->isVisible());
+}
+
+}  // namespace
+}  // namespace tovik
