@@ -11,7 +11,8 @@
 namespace tovik {
 namespace {
 
-QString Renderer() { return QDir(qEnvironmentVariable("TOVIK_BINARY_DIR")).filePath("tovik-render"); }
+// Built next to the test programs' folder.
+QString Renderer() { return QDir(QCoreApplication::applicationDirPath()).filePath("../tovik-render"); }
 
 struct Result {
     int status = -1;
@@ -25,16 +26,7 @@ Result Render(const QStringList& args) {
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
 }
 
-QImage Dipole() {
-    QImage img(781, 469, QImage::Format_RGB32);
-    img.fill(Qt::black);
-    for (int y = 224; y < 245; ++y)
-        for (int x = 0; x < 21; ++x) {
-            img.setPixel(230 + x, y, qRgb(0, 0, 255));
-            img.setPixel(530 + x, y, qRgb(255, 0, 0));
-        }
-    return img;
-}
+using test::Dipole;
 
 struct RenderFixture {
     RenderFixture() { EXPECT_TRUE(Dipole().save(Path("dipole.bmp"), "BMP")); }

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <initializer_list>
+#include <utility>
 #include <memory>
 #include <string>
 #include <vector>
@@ -108,6 +110,21 @@ struct TestWindow {
     int exits = 0;
     int beeps = 0;
 };
+
+// A black drawing area with blue (positive) and red (negative) squares.
+inline QImage Picture(std::initializer_list<std::pair<QRect, QRgb>> squares) {
+    QImage img(781, 469, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    for (const auto& [rect, colour] : squares)
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x) img.setPixel(x, y, colour);
+    return img;
+}
+
+// Two squares of 21 x 21 pixels, blue and red, 300 pixels apart.
+inline QImage Dipole() {
+    return Picture({{{230, 224, 21, 21}, qRgb(0, 0, 255)}, {{530, 224, 21, 21}, qRgb(255, 0, 0)}});
+}
 
 // The user parameter of that name.
 inline double Parameter(const SimState& s, const std::string& name) {

@@ -20,16 +20,8 @@
 namespace tovik {
 namespace {
 
-// A black picture with blue (positive) and red (negative) squares.
-QImage Picture(std::initializer_list<std::pair<QRect, QRgb>> squares) {
-    QImage img(781, 469, QImage::Format_RGB32);
-    img.fill(Qt::black);
-    for (const auto& [rect, colour] : squares)
-        for (int y = rect.top(); y <= rect.bottom(); ++y)
-            for (int x = rect.left(); x <= rect.right(); ++x) img.setPixel(x, y, colour);
-    return img;
-}
-QImage Dipole() { return Picture({{{230, 224, 21, 21}, qRgb(0, 0, 255)}, {{530, 224, 21, 21}, qRgb(255, 0, 0)}}); }
+using test::Picture;
+using test::Dipole;
 
 // A shown main window with the picture loaded.
 struct Shown : test::TestWindow {

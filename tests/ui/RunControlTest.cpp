@@ -13,16 +13,7 @@
 namespace tovik {
 namespace {
 
-QImage Dipole() {
-    QImage img(781, 469, QImage::Format_RGB32);
-    img.fill(Qt::black);
-    for (int y = 224; y < 245; ++y)
-        for (int x = 0; x < 21; ++x) {
-            img.setPixel(230 + x, y, qRgb(0, 0, 255));
-            img.setPixel(530 + x, y, qRgb(255, 0, 0));
-        }
-    return img;
-}
+using test::Dipole;
 
 // A blue disc: a net charge, whose lines run off the picture for a long way.
 QImage Disc() {
