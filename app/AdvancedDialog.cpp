@@ -18,6 +18,7 @@
 #include "ui/Controls.h"
 #include "ui/ErrorGuard.h"
 #include "ui/MainWindow.h"
+#include "ui/WindowFont.h"
 
 namespace tovik {
 
@@ -62,10 +63,7 @@ AdvancedDialog::AdvancedDialog(MainWindow& window)
       window_(window) {
     setObjectName("frmAdvanced");
     setWindowTitle(Title);
-    QFont dialogFont("MS Sans Serif");
-    dialogFont.setStyleHint(QFont::SansSerif);
-    dialogFont.setPointSize(8);
-    setFont(dialogFont);
+    setFont(DialogFont());
     resize(450, 147);
     createControls();
     Form_Load();

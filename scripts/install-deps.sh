@@ -10,7 +10,7 @@ PACKAGES=(
   fonts-urw-base35
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-liberation2
   python3-numpy
 )
 

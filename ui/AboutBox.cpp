@@ -17,6 +17,7 @@
 #include "ui/ErrorGuard.h"
 #include "ui/MainWindow.h"
 #include "ui/ProgramIcon.h"
+#include "ui/WindowFont.h"
 #include "tovik/Version.h"
 
 
@@ -107,6 +108,7 @@ AboutBox::AboutBox(MainWindow& window)
     setObjectName("frmAbout");
     setModal(false);
     setSizeGripEnabled(false);
+    setFont(DialogFont());
     createControls();
 
     setWindowTitle(QStringLiteral("About ") + AppTitle());

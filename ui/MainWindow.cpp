@@ -22,6 +22,7 @@
 #include "ui/Controls.h"
 #include "ui/ErrorGuard.h"
 #include "ui/PictureArea.h"
+#include "ui/WindowFont.h"
 #include "ui/WindowHost.h"
 
 namespace tovik {
@@ -61,10 +62,7 @@ MainWindow::MainWindow(SimState& state, SettingsStore& store, QWidget* parent)
     setObjectName("frmMain");
     setWindowTitle(QStringLiteral("Электрическое поле"));
     setFixedSize(800, 600);
-    QFont dialogFont("MS Sans Serif");
-    dialogFont.setStyleHint(QFont::SansSerif);
-    dialogFont.setPointSize(8);
-    setFont(dialogFont);
+    setFont(DialogFont());
 
     createControls();
     host_ = std::make_unique<WindowHost>(*this);
