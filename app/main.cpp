@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/Translations.h"
 #include "field/Geometry.h"
 #include "model/SimState.h"
 #include "settings/SettingsStore.h"
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication app(argc, argv);
+    tovik::InstallQtTranslations();
     QCoreApplication::setOrganizationName("Quillfeather");
     QCoreApplication::setApplicationName("Tovik");
     QApplication::setWindowIcon(QIcon(tovik::ProgramIcon()));
