@@ -15,6 +15,7 @@ QTranslator* InstallQtTranslations(const QString& directory) {
     auto translator = std::make_unique<QTranslator>();
     if (!translator->load(QStringLiteral("qtbase_ru"), folder)) return nullptr;
     if (!QCoreApplication::installTranslator(translator.get())) return nullptr;
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     translator->setParent(app);
     return translator.release();
 }

@@ -43,6 +43,7 @@ TEST(Translations, FileDialogSpeaksRussianWhenQtsTranslationIsInstalled) {
     if (!translator)
         GTEST_SKIP() << "qtbase_ru.qm is not in " << QLibraryInfo::path(QLibraryInfo::TranslationsPath).toStdString()
                      << " (Debian package qt6-translations-l10n): the dialogs stay in English";
+    EXPECT_TRUE(QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
     const QStringList texts = OpenDialogTexts();
     QCoreApplication::removeTranslator(translator);
     delete translator;
@@ -52,6 +53,7 @@ TEST(Translations, FileDialogSpeaksRussianWhenQtsTranslationIsInstalled) {
 TEST(Translations, AMissingFileChangesNothing) {
     QTemporaryDir empty;
     EXPECT_EQ(InstallQtTranslations(empty.path()), nullptr);
+    EXPECT_FALSE(QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
     EXPECT_EQ(OpenDialogTexts(), (QStringList{"&Open", "Cancel", "Look in:"}));
 }
 
