@@ -64,6 +64,10 @@ install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 install(FILES COPYING README.md DESTINATION ${TOVIK_DOC_DIR})
 
+# The screenshot of the README and the metainfo: scripts/screenshot.sh.
+add_executable(tovik-screenshot EXCLUDE_FROM_ALL app/screenshot/main.cpp)
+target_link_libraries(tovik-screenshot PRIVATE tovik_gui Qt6::Test)
+
 if(TOVIK_BUILD_TESTS)
   include(cmake/InstallTests.cmake)
 endif()

@@ -7,12 +7,14 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR Quillfeather)
 set(CPACK_PACKAGE_CONTACT Quillfeather)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "draws the field lines of a picture's electrostatic field")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Tovik turns a picture into an electrostatic field and draws its field lines. "
-    "Colour is charge: blue pixels carry positive charge, red ones negative. It reads "
-    "BMP, JPEG, GIF, WMF and EMF pictures, traces a line through a clicked point or "
-    "covers the picture with lines, shows the field under the pointer and saves the "
-    "result as BMP. Licence: GPL-2.0-or-later.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "Tovik turns a picture into an electrostatic field and draws its field\n"
+    "lines. Colour is charge: blue pixels carry positive charge, red ones\n"
+    "negative. It reads BMP, JPEG, GIF, WMF and EMF pictures, traces a line\n"
+    "through a clicked point or covers the picture with lines, shows the field\n"
+    "under the pointer and saves the result as BMP.\n"
+    "\n"
+    "Licence: GPL-2.0-or-later.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/COPYING)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
