@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Makes data/screenshots/main-window.png, the main window with the field lines
 # of examples/dipole.bmp, for the README and the AppStream metainfo: builds
-# tovik-screenshot in Release and runs it under an Xvfb of its own (on :99 or
-# the next free display).
+# tovik-screenshot in Release and runs it under an Xvfb of its own.
 #
 #   bash scripts/screenshot.sh [OUTPUT.png]
 #
@@ -27,17 +26,16 @@ stop_xvfb() {
 }
 trap stop_xvfb EXIT
 
-display=99
-while [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ]; do
-  display=$((display + 1))
-done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# An Xvfb of our own on a display number it picks itself.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
-  [ -e "/tmp/.X11-unix/X${display}" ] && break
+  display="$(cat "$work/display")"
+  [ -n "$display" ] && break
   kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
   sleep 0.1
 done
+[ -n "$display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 mkdir -m 700 "$work/runtime"
 mkdir -p "$(dirname "$output")"
 DISPLAY=":$display" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime" \

@@ -45,17 +45,16 @@ rm -rf "$work/dest"
 moved="$work/elsewhere/tovik"
 cp "$wmf" "$work/picture.wmf"
 
-display=99
-while [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ]; do
-  display=$((display + 1))
-done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# An Xvfb of our own on a display number it picks itself.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
-  [ -e "/tmp/.X11-unix/X${display}" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log"; exit 1; }
+  display="$(cat "$work/display")"
+  [ -n "$display" ] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
   sleep 0.1
 done
+[ -n "$display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 mkdir -m 700 "$work/runtime"
 
 # Starts the moved tovik over settings that name the picture, waits for its
