@@ -110,6 +110,7 @@ QString MetafileHelperPath() {
     if (QCoreApplication::instance()) {
         const QDir dir(QCoreApplication::applicationDirPath());
         candidates << dir.filePath(kHelperName) << QDir(dir.filePath("..")).filePath(kHelperName);
+        candidates << QDir(dir.filePath("../libexec/tovik")).filePath(kHelperName);  // where it is installed
     }
     const QString binaryDir = qEnvironmentVariable("TOVIK_BINARY_DIR");
     if (!binaryDir.isEmpty()) candidates << QDir(binaryDir).filePath(kHelperName);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/ProgramServices.h"
+#include "app/Translations.h"
 #include "field/Geometry.h"
 #include "model/SimState.h"
 #include "settings/SettingsStore.h"
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication app(argc, argv);
+    tovik::InstallQtTranslations();
     QCoreApplication::setOrganizationName("Quillfeather");
     QCoreApplication::setApplicationName("Tovik");
     QCoreApplication::setApplicationVersion(tovik::version::Text);

@@ -9,9 +9,11 @@ PACKAGES=(
   libwmf-dev libemf2svg-dev libcli11-dev
   fonts-urw-base35
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth
-  fonts-dejavu-core
+  xvfb xauth x11-utils
+  fonts-dejavu-core fonts-liberation2
   python3-numpy
+  qt6-translations-l10n
+  desktop-file-utils appstream dpkg-dev
 )
 
 missing=()

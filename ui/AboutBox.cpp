@@ -15,6 +15,7 @@
 #include "ui/ErrorGuard.h"
 #include "ui/WindowServices.h"
 #include "ui/ProgramIcon.h"
+#include "ui/WindowFont.h"
 #include "tovik/Version.h"
 
 
@@ -85,6 +86,7 @@ AboutBox::AboutBox(QWidget* owner, QMenu* menu, const SettingsStore& store, cons
     setObjectName("frmAbout");
     setModal(false);
     setSizeGripEnabled(false);
+    setFont(DialogFont());
     createControls(menu);
 
     setWindowTitle(QStringLiteral("About ") + AppTitle());

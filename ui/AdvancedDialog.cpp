@@ -17,6 +17,7 @@
 #include "ui/Controls.h"
 #include "ui/ErrorGuard.h"
 #include "ui/WindowServices.h"
+#include "ui/WindowFont.h"
 
 namespace tovik {
 
@@ -54,10 +55,7 @@ AdvancedDialog::AdvancedDialog(SimState& state, SettingsStore& store, const Wind
       services_(services) {
     setObjectName("frmAdvanced");
     setWindowTitle(Title);
-    QFont dialogFont("MS Sans Serif");
-    dialogFont.setStyleHint(QFont::SansSerif);
-    dialogFont.setPointSize(8);
-    setFont(dialogFont);
+    setFont(DialogFont());
     resize(450, 147);
     createControls();
     Form_Load();

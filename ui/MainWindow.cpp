@@ -23,6 +23,7 @@
 #include "ui/PictureArea.h"
 #include "ui/PictureCommands.h"
 #include "ui/StartUp.h"
+#include "ui/WindowFont.h"
 #include "ui/WindowHost.h"
 
 namespace tovik {
@@ -71,10 +72,7 @@ MainWindow::MainWindow(SimState& state, SettingsStore& store, WindowServices ser
     setObjectName("frmMain");
     setWindowTitle(QStringLiteral("Электрическое поле"));
     setFixedSize(800, 600);
-    QFont dialogFont("MS Sans Serif");
-    dialogFont.setStyleHint(QFont::SansSerif);
-    dialogFont.setPointSize(8);
-    setFont(dialogFont);
+    setFont(DialogFont());
 
     createControls();
     host_ = std::make_unique<WindowHost>(*this, *c_, state_, store_, services_);

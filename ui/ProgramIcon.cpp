@@ -6,13 +6,10 @@
 
 namespace tovik {
 
-QPixmap ProgramIcon() {
-    constexpr int Size = 32;
-    QImage image(Size, Size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::black);
-
-    QPainter p(&image);
+void PaintProgramIcon(QPainter& p) {
+    p.save();
     p.setRenderHint(QPainter::Antialiasing);
+    p.fillRect(QRectF(0, 0, 32, 32), Qt::black);
 
     const QPointF positive(8.5, 16.0);
     const QPointF negative(23.5, 16.0);
@@ -42,8 +39,14 @@ QPixmap ProgramIcon() {
     p.drawLine(positive + QPointF(-2.5, 0), positive + QPointF(2.5, 0));
     p.drawLine(positive + QPointF(0, -2.5), positive + QPointF(0, 2.5));
     p.drawLine(negative + QPointF(-2.5, 0), negative + QPointF(2.5, 0));
-    p.end();
+    p.restore();
+}
 
+QPixmap ProgramIcon() {
+    QImage image(32, 32, QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&image);
+    PaintProgramIcon(p);
+    p.end();
     return QPixmap::fromImage(image);
 }
 

@@ -1,0 +1,75 @@
+# Installation (cmake --install) and the Debian package (cpack -G DEB):
+# the programs, the decoding helper, the desktop entry, the AppStream
+# metainfo, the icons, the man pages and the documents.
+include(GNUInstallDirs)
+
+# The helper program that tovik runs to decode pictures. tovik looks for it
+# in ../libexec/tovik next to the folder that holds tovik itself.
+set(TOVIK_HELPER_TARGET tovik-metafile)
+set(TOVIK_HELPER_DIR ${CMAKE_INSTALL_LIBEXECDIR}/tovik)
+if(NOT CMAKE_INSTALL_BINDIR STREQUAL "bin" OR NOT CMAKE_INSTALL_LIBEXECDIR STREQUAL "libexec")
+  message(WARNING "tovik looks for its helper in ../libexec/tovik from its own folder; "
+                  "with these install folders it will not find it once installed.")
+endif()
+
+# AppStream component id, home page and the screenshot's address.
+set(TOVIK_APP_ID org.quillfeather.tovik)
+set(TOVIK_HOMEPAGE "https://quillfeather.example/tovik" CACHE STRING "Home page named in the AppStream metainfo")
+set(TOVIK_SCREENSHOT_URL "${TOVIK_HOMEPAGE}/main-window.png" CACHE STRING
+    "Address of data/screenshots/main-window.png named in the AppStream metainfo")
+set(TOVIK_RELEASE_DATE 2026-12-06)
+set(TOVIK_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/tovik)
+
+install(TARGETS tovik tovik-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS ${TOVIK_HELPER_TARGET} RUNTIME DESTINATION ${TOVIK_HELPER_DIR})
+
+# The icon in the sizes of the hicolor theme and as a drawing, made by
+# tovik-icons from the code that paints the windows' icon.
+set(TOVIK_ICON_SIZES 16 22 24 32 48 64 128 256)
+add_executable(tovik-icons app/icons/main.cpp ui/ProgramIcon.cpp)
+target_include_directories(tovik-icons PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(tovik-icons PRIVATE Qt6::Gui Qt6::Svg)
+set(icon_root ${CMAKE_BINARY_DIR}/icons)
+set(icon_files ${icon_root}/hicolor/scalable/apps/tovik.svg)
+foreach(size IN LISTS TOVIK_ICON_SIZES)
+  list(APPEND icon_files ${icon_root}/hicolor/${size}x${size}/apps/tovik.png)
+endforeach()
+add_custom_command(OUTPUT ${icon_files}
+  COMMAND tovik-icons ${icon_root} ${TOVIK_ICON_SIZES}
+  DEPENDS tovik-icons
+  COMMENT "Drawing the program's icons"
+  VERBATIM)
+add_custom_target(tovik_icons ALL DEPENDS ${icon_files})
+install(DIRECTORY ${icon_root}/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+
+# Desktop entry and AppStream metainfo.
+set(metainfo ${CMAKE_BINARY_DIR}/data/${TOVIK_APP_ID}.metainfo.xml)
+configure_file(data/tovik.metainfo.xml.in ${metainfo} @ONLY)
+install(FILES data/tovik.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# Man pages, compressed as Debian keeps them.
+set(man_pages)
+foreach(page tovik tovik-render)
+  configure_file(data/man/${page}.1 ${CMAKE_BINARY_DIR}/data/man/${page}.1 @ONLY)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/data/man/${page}.1.gz
+    COMMAND gzip -9 -n -k -f ${page}.1
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/data/man
+    DEPENDS ${CMAKE_BINARY_DIR}/data/man/${page}.1
+    VERBATIM)
+  list(APPEND man_pages ${CMAKE_BINARY_DIR}/data/man/${page}.1.gz)
+endforeach()
+add_custom_target(tovik_man_pages ALL DEPENDS ${man_pages})
+install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+install(FILES COPYING README.md DESTINATION ${TOVIK_DOC_DIR})
+
+# The screenshot of the README and the metainfo: scripts/screenshot.sh.
+add_executable(tovik-screenshot EXCLUDE_FROM_ALL app/screenshot/main.cpp)
+target_link_libraries(tovik-screenshot PRIVATE tovik_ui tovik_files Qt6::Test)
+set_target_properties(tovik-screenshot PROPERTIES AUTOMOC ON)
+
+if(TOVIK_BUILD_TESTS)
+  include(cmake/InstallTests.cmake)
+endif()
+include(cmake/Package.cmake)
