@@ -379,7 +379,7 @@ int main(int argc, char** argv) {
     bool ok = false;
     try {
         ok = PreparationFigures(win, o, peakAtStart) && TracingFigures(win, o, dipole) &&
-             StartFigures(win, o, dipole, "dipole", true) && StartFigures(win, o, Disc(), "blue disc r = 20", false);
+             StartFigures(win, o, dipole, "dipole", true) && StartFigures(win, o, Disc(), "blue disc r = 20", true);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "failed: %s\n", e.what());
     }
