@@ -7,6 +7,7 @@
 
 #include "app/FileDialog.h"
 #include "app/PictureLoader.h"
+#include "app/PictureWriter.h"
 #include "model/SimState.h"
 #include "settings/SettingsStore.h"
 #include "ui/ErrorGuard.h"
@@ -58,21 +59,7 @@ void SavePicture(MainWindow& window) {
 }
 
 bool WriteBmpFile(const QImage& image, const QString& path, QString* error) {
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written) {
-        QImageWriter writer(&file, "bmp");
-        written = writer.write(image.convertToFormat(QImage::Format_RGB32));
-        if (written) {
-            written = file.commit();
-        } else {
-            file.cancelWriting();
-        }
-    }
-    if (!written && error)
-        *error = QStringLiteral("Не удаётся сохранить рисунок в файл «%1»: запись в него невозможна.")
-                     .arg(QDir::toNativeSeparators(path));
-    return written;
+    return WritePictureFile(image, path, "BMP", error);
 }
 
 }  // namespace tovik
