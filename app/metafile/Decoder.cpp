@@ -4,6 +4,7 @@
 #include <QImageReader>
 #include <vector>
 
+#include "app/metafile/EmfCheck.h"
 #include "app/metafile/EmfRenderer.h"
 #include "app/metafile/WmfRenderer.h"
 
@@ -53,6 +54,7 @@ int DecodeBytes(PictureKind kind, const QByteArray& data, DecodedPicture* out, s
         return Refuse(kExitRefused, "not a picture of that kind", reason);
     if (kind != PictureKind::Wmf && kind != PictureKind::Emf) return DecodeRaster(kind, data, &out->image, reason);
     const std::vector<unsigned char> bytes(data.begin(), data.end());
+    if (kind == PictureKind::Emf && !EmfRecordsSafe(bytes, reason)) return kExitRefused;
     const bool drawn = kind == PictureKind::Emf ? RenderEmf(bytes, &out->raster, reason)
                                                 : RenderWmf(bytes, &out->raster, reason);
     if (drawn) return 0;

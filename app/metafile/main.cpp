@@ -127,6 +127,8 @@ int main(int argc, char** argv) {
     }
     if (status != 0) return Fail(status, error);
     data = QByteArray();
+    static char out[1 << 20];
+    std::setvbuf(stdout, out, _IOFBF, sizeof out);
     if (!WritePicture(picture)) return Fail(kExitWriteFailed, "cannot write the picture");
     return 0;
 }

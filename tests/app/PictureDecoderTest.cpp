@@ -87,6 +87,30 @@ TEST(PictureDecoder, ADecoderThatFailsIsAnOrdinaryReadFailure) {
     }
 }
 
+TEST(PictureDecoder, DamagedMetafilesAreRefusedWithoutACrash) {
+    const QByteArray wmf = test::MakeWmf({});
+    // The header's description starts at the end of the file and has no
+    // length: libemf2svg would read on past the end to find its terminator.
+    QByteArray description = test::MakeEmf();
+    description.replace(64, 4, description.mid(48, 4));
+    const struct {
+        const char* name;
+        PictureKind kind;
+        QByteArray bytes;
+    } cases[] = {
+        {"cut.wmf", PictureKind::Wmf, wmf.left(wmf.size() * 8 / 10)},
+        {"header-only.emf", PictureKind::Emf, test::MakeEmf().left(108)},
+        {"description.emf", PictureKind::Emf, description},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(test::WriteFile(dir.filePath(c.name), c.bytes));
+        QImage img;
+        EXPECT_EQ(DecodePicture(dir.filePath(c.name), c.kind, &img), DecodeResult::Rejected);
+    }
+}
+
 TEST(PictureDecoder, TheDecoderIsToldTheKindAndRunsUnderLimits) {
     QTemporaryDir dir;
     const QString path = dir.filePath("picture.bmp");
