@@ -1,12 +1,13 @@
 #include "app/PictureLoader.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QImageReader>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include "app/MetafileDecoder.h"
+#include "app/PictureDecoder.h"
 #include "app/PictureFormat.h"
 #include "app/metafile/RasterFormat.h"
 
@@ -17,8 +18,6 @@ namespace {
 // Files larger than this are not read at all: an uncompressed BMP of the
 // largest picture allowed fits easily.
 constexpr qint64 kMaxPictureFileBytes = 256LL * 1024 * 1024;
-// Qt's readers refuse to allocate more than this many megabytes for one image.
-constexpr int kAllocationLimitMb = 128;
 
 QString Shown(const QString& path) { return QDir::toNativeSeparators(path); }
 
@@ -39,72 +38,71 @@ bool FailTooLarge(QString* error, const QString& path) {
 const QString kNotPicture = QStringLiteral(
     "Файл «%1» не удаётся прочитать как рисунок: его формат не поддерживается или файл повреждён.");
 
-bool LoadMetafile(const QString& path, QImage* out, QString* error) {
-    QImage img;
-    switch (DecodeMetafile(path, &img)) {
-        case MetafileResult::Decoded:
-            *out = img;
-            return true;
-        case MetafileResult::HelperMissing:
+bool Refuse(DecodeResult result, PictureKind kind, const QString& path, QString* error) {
+    switch (result) {
+        case DecodeResult::Decoded: break;
+        case DecodeResult::DecoderMissing:
             return Fail(error,
-                        QStringLiteral("Не удаётся прочитать метафайл «%1»: не найдена программа "
-                                       "чтения метафайлов tovik-metafile."),
+                        QStringLiteral("Не удаётся прочитать рисунок «%1»: не найдена программа чтения "
+                                       "рисунков tovik-decoder."),
                         path);
-        case MetafileResult::TimedOut:
-            if (error)
-                *error = QStringLiteral("Не удаётся прочитать метафайл «%1»: чтение заняло больше "
-                                        "%2 с и было прервано.")
-                             .arg(Shown(path), QString::number((MetafileTimeLimit() + 999) / 1000));
-            return false;
-        case MetafileResult::TooLarge:
-            return FailTooLarge(error, path);
-        case MetafileResult::Rejected:
-        case MetafileResult::Crashed:
-        case MetafileResult::BadOutput:
-            break;
+        case DecodeResult::CutShort:
+            return Fail(error, QStringLiteral("Файл «%1» обрезан: рисунок записан в нём не полностью."), path);
+        case DecodeResult::TooLarge: return FailTooLarge(error, path);
+        case DecodeResult::TimedOut:
+            return Fail(error,
+                        QStringLiteral("Не удаётся прочитать рисунок «%1»: чтение заняло слишком много "
+                                       "времени и было прервано."),
+                        path);
+        case DecodeResult::Cancelled:
+            return Fail(error, QStringLiteral("Чтение рисунка «%1» прервано."), path);
+        case DecodeResult::Busy:
+            return Fail(error, QStringLiteral("Рисунок «%1» не открыт: программа ещё читает другой рисунок."),
+                        path);
+        case DecodeResult::Rejected:
+        case DecodeResult::Crashed:
+        case DecodeResult::BadOutput: break;
     }
-    return Fail(error,
-                QStringLiteral("Не удаётся прочитать метафайл «%1»: файл повреждён или его формат "
-                               "не поддерживается."),
-                path);
-}
-
-bool LoadRaster(const QString& path, QByteArray& data, PictureKind kind, QImage* out, QString* error) {
-    if (PictureCutShort(kind, data))
-        return Fail(error, QStringLiteral("Файл «%1» обрезан: рисунок записан в нём не полностью."), path);
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setDecideFormatFromContent(true);
-    reader.setAllocationLimit(kAllocationLimitMb);
-    const QSize announced = reader.size();
-    if (announced.isValid() && !metafile::PictureSizeAllowed(announced.width(), announced.height()))
-        return FailTooLarge(error, path);
-    const QImage img = reader.read();
-    if (img.isNull()) return Fail(error, kNotPicture, path);
-    if (!metafile::PictureSizeAllowed(img.width(), img.height())) return FailTooLarge(error, path);
-    *out = img;
-    return true;
+    if (kind == PictureKind::Wmf || kind == PictureKind::Emf)
+        return Fail(error,
+                    QStringLiteral("Не удаётся прочитать метафайл «%1»: файл повреждён или его формат "
+                                   "не поддерживается."),
+                    path);
+    return Fail(error, kNotPicture, path);
 }
 
 }  // namespace
 
 bool LoadPictureFile(const QString& path, QImage* out, QString* error) {
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists()) return Fail(error, QStringLiteral("Файл «%1» не найден."), path);
-    if (!info.isFile()) return Fail(error, QStringLiteral("«%1» — не файл, а папка или устройство."), path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (path.isEmpty()) return Fail(error, QStringLiteral("Файл «%1» не найден."), path);
+    // Opened without waiting, so that a FIFO cannot block; only regular files
+    // are read.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return Fail(error, QStringLiteral("Файл «%1» не найден."), path);
         return Fail(error, QStringLiteral("Не удаётся открыть файл «%1»: нет доступа."), path);
-    if (file.size() == 0) return Fail(error, QStringLiteral("Файл «%1» пуст: рисунка в нём нет."), path);
-    if (file.size() > kMaxPictureFileBytes) return FailTooLarge(error, path);
-    QByteArray data = file.readAll();
-    if (data.size() != file.size()) return Fail(error, QStringLiteral("Не удаётся прочитать файл «%1»."), path);
-    file.close();
+    }
+    struct stat st {};
+    QByteArray head(kSniffBytes, '\0');
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    const ssize_t got = regular ? ::read(fd, head.data(), static_cast<size_t>(head.size())) : 0;
+    ::close(fd);
+    if (!regular) return Fail(error, QStringLiteral("«%1» — не файл, а папка или устройство."), path);
+    if (got < 0) return Fail(error, QStringLiteral("Не удаётся прочитать файл «%1»."), path);
+    if (got == 0) return Fail(error, QStringLiteral("Файл «%1» пуст: рисунка в нём нет."), path);
+    if (st.st_size > kMaxPictureFileBytes) return FailTooLarge(error, path);
+    head.truncate(got);
 
-    const PictureKind kind = SniffPicture(data);
-    if (kind == PictureKind::Wmf || kind == PictureKind::Emf) return LoadMetafile(path, out, error);
-    return LoadRaster(path, data, kind, out, error);
+    // Only the formats the program reads go to the decoder, each pinned to
+    // the format its first bytes show: an SVG or any other file named .bmp
+    // is refused here without being decoded.
+    const PictureKind kind = SniffPicture(head);
+    if (kind == PictureKind::Other) return Fail(error, kNotPicture, path);
+    QImage img;
+    const DecodeResult result = DecodePicture(path, kind, &img);
+    if (result != DecodeResult::Decoded) return Refuse(result, kind, path, error);
+    *out = img;
+    return true;
 }
 
 }  // namespace tovik

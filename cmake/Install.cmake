@@ -5,7 +5,7 @@ include(GNUInstallDirs)
 
 # The helper program that tovik runs to decode pictures. tovik looks for it
 # in ../libexec/tovik next to the folder that holds tovik itself.
-set(TOVIK_HELPER_TARGET tovik-metafile)
+set(TOVIK_HELPER_TARGET tovik-decoder)
 set(TOVIK_HELPER_DIR ${CMAKE_INSTALL_LIBEXECDIR}/tovik)
 if(NOT CMAKE_INSTALL_BINDIR STREQUAL "bin" OR NOT CMAKE_INSTALL_LIBEXECDIR STREQUAL "libexec")
   message(WARNING "tovik looks for its helper in ../libexec/tovik from its own folder; "

@@ -17,7 +17,7 @@ python="${PYTHON:-/usr/bin/python3}"
 jobs="$(nproc)"
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTOVIK_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" -j"$jobs" --target tovik_field_bench tovik-window-bench
+cmake --build "$build" -j"$jobs" --target tovik_field_bench tovik-window-bench tovik-open-bench tovik-decoder
 
 work="$(mktemp -d)"
 xvfb_pid=""
@@ -30,6 +30,10 @@ stop_xvfb() {
 }
 trap 'stop_xvfb; rm -rf "$work"' EXIT
 
+echo "== Open of the dipole picture: in-process decoding against the decoder process"
+QT_QPA_PLATFORM=offscreen "$build/bench/tovik-open-bench"
+
+echo
 echo "== Field at a point"
 "$build/bench/tovik_field_bench" --export_cases="$work" \
   --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true --benchmark_min_time=0.2 \

@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
-  libwmf-dev libemf2svg-dev libcli11-dev
+  libwmf-dev libemf2svg-dev libuemf-dev libcli11-dev
   fonts-urw-base35
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils
@@ -14,6 +14,7 @@ PACKAGES=(
   python3-numpy
   qt6-translations-l10n
   desktop-file-utils appstream dpkg-dev
+  clang libclang-rt-14-dev
 )
 
 missing=()

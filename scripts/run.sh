@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 ./scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"$(nproc)" --target tovik tovik-render tovik-metafile
+cmake --build build -j"$(nproc)" --target tovik tovik-render tovik-decoder
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "Tovik needs a graphical display, and none is available here (neither DISPLAY nor WAYLAND_DISPLAY is set)."

@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 build="${SCREENSHOT_BUILD_DIR:-build}"
 output="${1:-data/screenshots/main-window.png}"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)" --target tovik-screenshot tovik-metafile
+cmake --build "$build" -j"$(nproc)" --target tovik-screenshot tovik-decoder
 
 work="$(mktemp -d)"
 xvfb_pid=""

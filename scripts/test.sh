@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Tovik with its tests and runs every test:
-# once in Release, once built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# once in Release (fuzz regressions included), then a short run of every fuzz
+# target, then once built with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,6 +13,14 @@ echo "== Release build and tests"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTOVIK_BUILD_TESTS=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300
+
+# A short run of every fuzz target (about 20 s each) where clang is found.
+if command -v clang++ >/dev/null 2>&1; then
+  echo "== Fuzz smoke run"
+  ./scripts/fuzz.sh
+else
+  echo "== No clang: fuzz smoke run skipped"
+fi
 
 echo "== Sanitizer build and tests"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \

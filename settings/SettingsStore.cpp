@@ -1,10 +1,17 @@
 #include "settings/SettingsStore.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QLockFile>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
+#include <QThread>
 #include <QVariant>
+#include <cerrno>
 #include <optional>
+#include <sys/stat.h>
 
 namespace tovik {
 
@@ -48,38 +55,87 @@ std::optional<QString> TextOf(const QVariant& value) {
     }
 }
 
-// One part of the store opened at one key: the settings and the prefix of
-// the key's values in them.
+// One part of the store opened at one key: the settings (none when the file
+// cannot be used) and the prefix of the key's values in them.
 struct Location {
     std::unique_ptr<QSettings> settings;
     QString prefix;
 };
 
+// The time one store waits, all told, for lock files that live processes hold.
+constexpr int kLockWaitMs = 1000;
+constexpr int kLockPollMs = 20;
+
+// Absent, or a regular file (a link to one included): anything else, a FIFO
+// whose opening would block, a device or a folder, is never handed to
+// QSettings.
+bool UsableFile(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return errno == ENOENT;
+    return S_ISREG(st.st_mode);
+}
+
 }  // namespace
 
 struct SettingsStore::Impl {
     QString directory;  // empty: the real location
-    std::unique_ptr<QSettings> key;  // SettingsKey while it is open
+    bool keyOpen = false;  // SettingsKey
+    int lockWaitLeftMs = kLockWaitMs;
     AccessObserver observer;
 
-    QString UserFile() const { return directory + QStringLiteral("/Tovik.conf"); }
+    QString UserFile() const {
+#ifdef Q_OS_WIN
+        if (directory.isEmpty()) return QString();
+#endif
+        // The file QSettings keeps the user's settings of the organisation
+        // and application in.
+        if (directory.isEmpty())
+            return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') +
+                   Organisation + QLatin1Char('/') + Application + QStringLiteral(".conf");
+        return directory + QStringLiteral("/Tovik.conf");
+    }
     QString MachineFile() const { return directory + QStringLiteral("/Tovik-machine.conf"); }
 
-    std::unique_ptr<QSettings> OpenUser() const {
-        if (!directory.isEmpty()) return std::make_unique<QSettings>(UserFile(), QSettings::IniFormat);
-        auto s = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                             Organisation, Application);
-        // The user's values only: nothing from organisation-wide or system files.
-        s->setFallbacksEnabled(false);
-        return s;
+    // True when QSettings may read and write the file without blocking: the
+    // file is usable, and its lock file is absent or left by a process that
+    // is gone (it is removed then). A lock that a live process holds is
+    // waited for, a second at most over the life of the store; QSettings
+    // itself would wait half a minute for a stale lock before taking it over.
+    bool Ready(const QString& file) {
+        if (!UsableFile(file)) return false;
+        const QString lockPath = file + QStringLiteral(".lock");
+        const QDeadlineTimer deadline(lockWaitLeftMs);
+        for (;;) {
+            struct stat st {};
+            if (::lstat(QFile::encodeName(lockPath).constData(), &st) != 0) return errno == ENOENT;
+            if (!S_ISREG(st.st_mode)) return false;  // no lock QSettings could ever take
+            // Removed only when no live process has it locked.
+            if (QLockFile(lockPath).removeStaleLockFile()) return true;
+            lockWaitLeftMs = static_cast<int>(deadline.remainingTime());
+            if (lockWaitLeftMs <= 0) return false;
+            QThread::msleep(kLockPollMs);
+        }
     }
 
-    Location Locate(KeyRoot root, std::string_view keyName) const {
+    // The settings over a file; none when it cannot be used.
+    std::unique_ptr<QSettings> Open(const QString& file) {
+        if (!Ready(file)) return nullptr;
+        return std::make_unique<QSettings>(file, QSettings::IniFormat);
+    }
+
+    std::unique_ptr<QSettings> OpenUser() {
+#ifdef Q_OS_WIN
+        if (directory.isEmpty())
+            return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, Organisation,
+                                               Application);
+#endif
+        // The user's file alone: no organisation-wide or system files.
+        return Open(UserFile());
+    }
+
+    Location Locate(KeyRoot root, std::string_view keyName) {
         if (root == KeyRoot::CurrentUser && IsProgramKey(keyName)) return {OpenUser(), QString()};
-        if (!directory.isEmpty()) {
-            const QString file = root == KeyRoot::CurrentUser ? UserFile() : MachineFile();
-            return {std::make_unique<QSettings>(file, QSettings::IniFormat), GroupOf(keyName)};
-        }
+        if (!directory.isEmpty()) return {Open(root == KeyRoot::CurrentUser ? UserFile() : MachineFile()), GroupOf(keyName)};
 #ifdef Q_OS_WIN
         QString path = FromUtf8(keyName);
         path.replace(QLatin1Char('/'), QLatin1Char('\\'));
@@ -108,12 +164,19 @@ SettingsStore::~SettingsStore() = default;
 
 void SettingsStore::RegPrepare() {
     // QSettings creates the file (and its folder) with the first write.
-    if (!impl_->key) impl_->key = impl_->OpenUser();
+    impl_->keyOpen = true;
 }
 
 void SettingsStore::SetKeyValue(std::string_view name, std::string_view text) {
-    if (!impl_->key) return;
-    QSettings& s = *impl_->key;
+    if (!impl_->keyOpen) return;
+    // Opened for each write and closed right after it, so that QSettings
+    // never syncs later on its own, where no lock is checked.
+    const std::unique_ptr<QSettings> settings = impl_->OpenUser();
+    if (!settings) {
+        impl_->Notify(StoreAccess::Write, name, text);
+        return;
+    }
+    QSettings& s = *settings;
     const QString valueName = FromUtf8(name);
     const QString value = FromUtf8(text);
     // A text the file already holds, after a write that reached the disk,
@@ -136,7 +199,8 @@ bool SettingsStore::GetKeyValue(KeyRoot root, std::string_view keyName, std::str
     bool found = false;
     {
         const Location at = impl_->Locate(root, keyName);
-        std::optional<QString> text = TextOf(at.settings->value(at.prefix + FromUtf8(valueName)));
+        std::optional<QString> text;
+        if (at.settings) text = TextOf(at.settings->value(at.prefix + FromUtf8(valueName)));
         if (text && text->size() <= MaxTextLength) {
             // A terminator stored by another writer is not part of the text.
             if (text->endsWith(QChar(0))) text->chop(1);
@@ -150,11 +214,16 @@ bool SettingsStore::GetKeyValue(KeyRoot root, std::string_view keyName, std::str
     return found;
 }
 
-void SettingsStore::ReleaseSettingsKey() { impl_->key.reset(); }
+void SettingsStore::ReleaseSettingsKey() { impl_->keyOpen = false; }
 
-bool SettingsStore::IsKeyOpen() const { return impl_->key != nullptr; }
+bool SettingsStore::IsKeyOpen() const { return impl_->keyOpen; }
 
-QString SettingsStore::userFileName() const { return impl_->OpenUser()->fileName(); }
+QString SettingsStore::userFileName() const {
+#ifdef Q_OS_WIN
+    if (impl_->directory.isEmpty()) return impl_->OpenUser()->fileName();
+#endif
+    return impl_->UserFile();
+}
 
 QString SettingsStore::machineFileName() const {
     return impl_->directory.isEmpty() ? QString() : impl_->MachineFile();
@@ -163,10 +232,11 @@ QString SettingsStore::machineFileName() const {
 bool SettingsStore::SetMachineValue(std::string_view keyName, std::string_view valueName,
                                     std::string_view text) {
     if (impl_->directory.isEmpty()) return false;
-    QSettings s(impl_->MachineFile(), QSettings::IniFormat);
-    s.setValue(GroupOf(keyName) + FromUtf8(valueName), FromUtf8(text));
-    s.sync();
-    return s.status() == QSettings::NoError;
+    const std::unique_ptr<QSettings> s = impl_->Open(impl_->MachineFile());
+    if (!s) return false;
+    s->setValue(GroupOf(keyName) + FromUtf8(valueName), FromUtf8(text));
+    s->sync();
+    return s->status() == QSettings::NoError;
 }
 
 void SettingsStore::SetAccessObserver(AccessObserver observer) { impl_->observer = std::move(observer); }

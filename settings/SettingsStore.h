@@ -34,6 +34,12 @@ enum class StoreAccess { Read, Write };
 // is rewritten with the values that could be read at the next write. A
 // write that could not be saved stays visible to reads for the rest of the
 // run (QSettings keeps it) and is saved with the next write that succeeds.
+//
+// Nothing here can block for long: a settings file that is not a regular
+// file (a FIFO, a device, a folder) is never opened and is ignored like an
+// unreadable one; a lock file left by a process that is gone is removed; a
+// lock that a live process holds is waited for a second at most over the
+// life of the store, and while it stays the file is not touched.
 class SettingsStore : public SettingsWriter {
 public:
     static constexpr const char* KeyPath = "SOFTWARE\\Quillfeather\\Tovik";

@@ -1,8 +1,8 @@
 #pragma once
 
-// The raster that tovik-metafile hands back to tovik on its standard output,
+// The raster that tovik-decoder hands back to tovik on its standard output,
 // and the size limits that both sides enforce. Plain C++, shared by the
-// helper and the program.
+// decoder and the program.
 //
 // Layout, all integers little-endian:
 //   8 bytes  magic "TVKRAST1"
@@ -27,10 +27,17 @@ inline constexpr std::size_t kRasterHeaderSize = 24;
 inline constexpr std::int64_t kMaxPictureSide = 8192;
 inline constexpr std::int64_t kMaxPicturePixels = 32LL * 1024 * 1024;
 
-// The reason the renderers give for a picture over the limits; the helper
+// The reason the renderers give for a picture over the limits; the decoder
 // then exits with kExitTooLarge.
 inline constexpr const char* kTooLargeReason = "the picture is too large";
-inline constexpr int kExitTooLarge = 6;
+
+// The exit statuses of tovik-decoder.
+inline constexpr int kExitUsage = 2;       // wrong arguments
+inline constexpr int kExitUnreadable = 3;  // the file cannot be read
+inline constexpr int kExitRefused = 4;     // damaged, or not a picture of the kind asked for
+inline constexpr int kExitWriteFailed = 5; // the answer could not be written
+inline constexpr int kExitTooLarge = 6;    // the picture is larger than the limits
+inline constexpr int kExitCutShort = 7;    // the file ends before its picture does
 
 // Metafiles larger than this are not read.
 inline constexpr std::int64_t kMaxMetafileBytes = 64LL * 1024 * 1024;

@@ -1,114 +1,134 @@
-// tovik-metafile: decodes one Windows metafile (WMF) or enhanced metafile
-// (EMF) and writes the picture to standard output as a checked raster (see
-// RasterFormat.h). tovik runs it once per file, under memory and time
-// limits, so that a fault in a metafile library cannot take the program and
-// the user's drawing down with it.
+// tovik-decoder: decodes one picture file (BMP, JPEG, GIF, PNG, WMF or EMF)
+// and writes the picture to standard output as a checked raster (see
+// RasterFormat.h). tovik never decodes a picture itself: it runs this program
+// once per file, under memory, CPU-time and wall-clock limits, so that a
+// hostile file cannot take the program and the user's drawing down with it,
+// nor hold it up for long.
 //
-// Usage: tovik-metafile FILE
-// Exit status: 0 with the raster on standard output; 2 for a usage error;
-// 3 when the file cannot be read; 4 when it is no metafile this program can
-// draw; 5 when writing the output fails; 6 when the picture is larger than
-// the limits of RasterFormat.h. Reasons go to standard error.
+// Usage: tovik-decoder KIND FILE, where KIND (bmp, jpeg, gif, png, wmf, emf)
+// is the format tovik told from the file's first bytes; the file is read as
+// that format and no other.
+// Exit status: 0 with the raster on standard output, else one of the
+// statuses of RasterFormat.h. Reasons go to standard error.
 
 #include <QGuiApplication>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
-#include <vector>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include "app/metafile/EmfRenderer.h"
+#include "app/PictureFormat.h"
+#include "app/metafile/Decoder.h"
 #include "app/metafile/RasterFormat.h"
-#include "app/metafile/WmfRenderer.h"
 
 namespace {
 
-using tovik::metafile::Raster;
+using namespace tovik::metafile;
+
+// Raster files larger than this are not read: an uncompressed BMP of the
+// largest picture allowed fits easily.
+constexpr qint64 kMaxRasterFileBytes = 256LL * 1024 * 1024;
 
 int Fail(int status, const std::string& reason) {
-    std::fprintf(stderr, "tovik-metafile: %s\n", reason.c_str());
+    std::fprintf(stderr, "tovik-decoder: %s\n", reason.c_str());
     return status;
 }
 
-bool ReadWholeFile(const char* path, std::vector<unsigned char>* data, std::string* error) {
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) {
+bool ReadWholeFile(const char* path, qint64 limit, QByteArray* data, std::string* error) {
+    // Opened without waiting: a FIFO put in the file's place cannot block.
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         *error = std::string("cannot open the file: ") + std::strerror(errno);
         return false;
     }
-    unsigned char buffer[65536];
-    bool ok = true;
-    for (;;) {
-        const std::size_t n = std::fread(buffer, 1, sizeof buffer, f);
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (!ok) *error = "not a regular file";
+    if (ok && st.st_size > limit) {
+        *error = kTooLargeReason;
+        ok = false;
+    }
+    char buffer[65536];
+    while (ok) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n == 0) break;
-        if (data->size() + n > static_cast<std::size_t>(tovik::metafile::kMaxMetafileBytes)) {
-            *error = "the file is too large";
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 || data->size() + n > limit) {
+            *error = n < 0 ? "cannot read the file" : kTooLargeReason;
             ok = false;
             break;
         }
-        data->insert(data->end(), buffer, buffer + n);
+        data->append(buffer, n);
     }
-    if (ok && std::ferror(f)) {
-        *error = "cannot read the file";
-        ok = false;
-    }
-    std::fclose(f);
+    ::close(fd);
     return ok;
 }
 
-void Bytes(std::uint32_t pixel, unsigned char* p) { tovik::metafile::PutLe32(p, pixel); }
-
-bool WriteRaster(const Raster& r) {
+// Writes the header and then the rows, each as 0xAARRGGBB values.
+template <typename Row>
+bool WriteRaster(std::uint32_t width, std::uint32_t height, Row row) {
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(width) * 4);
     std::uint64_t checksum = 0xcbf29ce484222325ULL;
-    for (const std::uint32_t px : r.pixels) {
-        unsigned char b[4];
-        Bytes(px, b);
-        for (const unsigned char c : b) {
+    for (std::uint32_t y = 0; y < height; ++y) {
+        const std::uint32_t* pixels = row(y);
+        for (std::uint32_t x = 0; x < width; ++x) PutLe32(bytes.data() + 4 * x, pixels[x]);
+        for (const unsigned char c : bytes) {
             checksum ^= c;
             checksum *= 0x100000001b3ULL;
         }
     }
-    const auto header = tovik::metafile::RasterHeader(r.width, r.height, checksum);
+    const auto header = RasterHeader(width, height, checksum);
     if (std::fwrite(header.data(), 1, header.size(), stdout) != header.size()) return false;
-    std::vector<unsigned char> chunk;
-    chunk.reserve(65536);
-    for (std::size_t i = 0; i < r.pixels.size(); ++i) {
-        unsigned char b[4];
-        Bytes(r.pixels[i], b);
-        chunk.insert(chunk.end(), b, b + 4);
-        if (chunk.size() == 65536 || i + 1 == r.pixels.size()) {
-            if (std::fwrite(chunk.data(), 1, chunk.size(), stdout) != chunk.size()) return false;
-            chunk.clear();
-        }
+    for (std::uint32_t y = 0; y < height; ++y) {
+        const std::uint32_t* pixels = row(y);
+        for (std::uint32_t x = 0; x < width; ++x) PutLe32(bytes.data() + 4 * x, pixels[x]);
+        if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) return false;
     }
     return std::fflush(stdout) == 0;
+}
+
+bool WritePicture(const DecodedPicture& p) {
+    if (!p.image.isNull()) {
+        const QImage& img = p.image;
+        return WriteRaster(static_cast<std::uint32_t>(img.width()), static_cast<std::uint32_t>(img.height()),
+                           [&img](std::uint32_t y) {
+                               return reinterpret_cast<const std::uint32_t*>(img.constScanLine(static_cast<int>(y)));
+                           });
+    }
+    const Raster& r = p.raster;
+    return WriteRaster(r.width, r.height, [&r](std::uint32_t y) { return r.pixels.data() + std::size_t{y} * r.width; });
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) return Fail(2, "usage: tovik-metafile FILE");
-    std::vector<unsigned char> data;
+    const tovik::PictureKind kind = argc == 3 ? tovik::KindNamed(argv[1]) : tovik::PictureKind::Other;
+    if (kind == tovik::PictureKind::Other) return Fail(kExitUsage, "usage: tovik-decoder bmp|jpeg|gif|png|wmf|emf FILE");
+    const bool metafile = kind == tovik::PictureKind::Wmf || kind == tovik::PictureKind::Emf;
+    QByteArray data;
     std::string error;
-    if (!ReadWholeFile(argv[1], &data, &error)) return Fail(3, error);
-    // An empty file is no metafile; the libraries are never shown one.
-    if (data.empty()) return Fail(4, "the file is empty");
+    if (!ReadWholeFile(argv[2], metafile ? kMaxMetafileBytes : kMaxRasterFileBytes, &data, &error))
+        return Fail(error == kTooLargeReason ? kExitTooLarge : kExitUnreadable, error);
 
-    Raster raster;
-    bool drawn = false;
-    if (tovik::metafile::LooksLikeEmf(data)) {
+    DecodedPicture picture;
+    int status = 0;
+    if (kind == tovik::PictureKind::Emf) {
         // Qt draws the converted picture, fonts included; it never shows a
         // window.
         qputenv("QT_QPA_PLATFORM", "offscreen");
         int qtArgc = 1;
         QGuiApplication app(qtArgc, argv);
-        drawn = tovik::metafile::RenderEmf(data, &raster, &error);
-    } else if (tovik::metafile::LooksLikeWmf(data)) {
-        drawn = tovik::metafile::RenderWmf(data, &raster, &error);
+        status = DecodeBytes(kind, data, &picture, &error);
     } else {
-        error = "not a metafile";
+        status = DecodeBytes(kind, data, &picture, &error);
     }
-    if (!drawn) return Fail(error == tovik::metafile::kTooLargeReason ? tovik::metafile::kExitTooLarge : 4, error);
-    if (!WriteRaster(raster)) return Fail(5, "cannot write the picture");
+    if (status != 0) return Fail(status, error);
+    data = QByteArray();
+    static char out[1 << 20];
+    std::setvbuf(stdout, out, _IOFBF, sizeof out);
+    if (!WritePicture(picture)) return Fail(kExitWriteFailed, "cannot write the picture");
     return 0;
 }

@@ -8,11 +8,12 @@
 #include <QColor>
 #include <QFile>
 #include <QImage>
+#include <QImageWriter>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <cstdint>
 
-#include "app/MetafileDecoder.h"
+#include "app/PictureDecoder.h"
 
 namespace tovik::test {
 
@@ -144,24 +145,72 @@ inline QByteArray MakeEmf(QRect frame = {0, 0, 5080, 2540}, QRect rect = {40, 30
     return h.data + r.data;
 }
 
+// --- reproducers of pictures that used to hang or bloat the program ----------
+
+// A 7 KB SVG with three levels of 100-fold <use> fan-out: a million
+// squares, each covering the whole picture, to draw.
+inline QByteArray FanOutSvg() {
+    QByteArray svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+                     "width=\"1000\" height=\"1000\"><defs><rect id=\"l0\" width=\"1000\" height=\"1000\"/>\n";
+    for (int level = 1; level <= 3; ++level) {
+        svg += "<g id=\"l" + QByteArray::number(level) + "\">";
+        for (int i = 0; i < 100; ++i) svg += "<use xlink:href=\"#l" + QByteArray::number(level - 1) + "\"/>";
+        svg += "</g>\n";
+    }
+    return svg + "</defs><use xlink:href=\"#l3\"/></svg>\n";
+}
+
+// A progressive JPEG declaring 8192 x 4096 pixels whose last scan comes
+// `repeats` times more: every scan makes a decoder pass over the whole
+// picture again.
+inline QByteArray ManyScanJpeg(int repeats) {
+    QImage img(16, 16, QImage::Format_Grayscale8);
+    img.fill(128);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(img);
+    const qsizetype frame = jpeg.indexOf("\xFF\xC2");
+    const qsizetype lastScan = jpeg.lastIndexOf("\xFF\xDA");
+    if (frame < 0 || lastScan < 0) return {};
+    const char size[4] = {0x10, 0x00, 0x20, 0x00};  // height 4096, width 8192
+    jpeg.replace(frame + 5, 4, QByteArray(size, 4));
+    const QByteArray scan = jpeg.mid(lastScan, jpeg.size() - 2 - lastScan);
+    return jpeg.left(jpeg.size() - 2) + scan.repeated(repeats) + "\xFF\xD9";
+}
+
+// 114 bytes: a top-down 8-bit run-length BMP declaring 29000 x 1000 pixels.
+inline QByteArray HugeRleBmp() {
+    LeBytes b;
+    b.data = "BM";
+    b.u32(114).u32(0).u32(62);
+    b.u32(40).u32(29000).u32(static_cast<std::uint32_t>(-1000)).u16(1).u16(8).u32(1).u32(0).u32(0).u32(0).u32(2).u32(0);
+    b.u32(0x0000FF).u32(0xFF0000);  // the palette: blue, red
+    while (b.data.size() < 112) b.u8(2).u8(1);  // runs of two blue pixels
+    b.u8(0).u8(1);                              // end of the picture
+    return b.data;
+}
+
 inline bool WriteFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-// Replaces the metafile helper with a shell script for the life of the object.
+// Replaces the decoder program with a shell script for the life of the object.
 class FakeHelper {
 public:
     explicit FakeHelper(const QString& script, int timeLimitMs = 0) {
         const QString path = dir_.filePath("fake-helper");
         WriteFile(path, ("#!/bin/sh\n" + script + "\n").toUtf8());
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        SetMetafileHelperOverride(path);
-        if (timeLimitMs) SetMetafileTimeLimit(timeLimitMs);
+        SetDecoderOverride(path);
+        if (timeLimitMs) SetDecoderTimeLimit(timeLimitMs);
     }
     ~FakeHelper() {
-        SetMetafileHelperOverride(QString());
-        SetMetafileTimeLimit(0);
+        SetDecoderOverride(QString());
+        SetDecoderTimeLimit(0);
     }
 
 private:

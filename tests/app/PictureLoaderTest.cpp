@@ -6,7 +6,6 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 
-#include "app/MetafileDecoder.h"
 #include "app/PictureFixtures.h"
 #include "app/PictureFormat.h"
 #include "app/PictureLoader.h"
@@ -115,6 +114,10 @@ TEST(PictureLoader, BrokenFilesAreRefusedWithAMessageNamingThem) {
         {"wide.wmf", test::MakeWmf({.box = {0, 0, side, 10}, .windowExt = {side, 10}}), "слишком велик"},
         {"header-only.emf", test::MakeEmf().left(108), "повреждён"},
         {"cut.emf", Cut(test::MakeEmf(), 0.9), "повреждён"},
+        // Pictures that used to hang the program or bloat it: refused at once.
+        {"fan-out-svg.bmp", test::FanOutSvg(), "не удаётся прочитать как рисунок"},
+        {"3000-scans.jpg", test::ManyScanJpeg(3000), "не удаётся прочитать как рисунок"},
+        {"114-bytes.bmp", test::HugeRleBmp(), "слишком велик"},
     };
     QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.bmp"));
@@ -170,69 +173,39 @@ TEST(PictureFormat, CutShortFilesAreTold) {
     }
 }
 
-// --- the helper program -----------------------------------------------------
-
-// A script line printing one 1 x 1 raster as the helper would, its checksum
-// right or wrong, with extra bytes after it.
-QString PrintRaster(bool rightChecksum, const QByteArray& extra = {}) {
-    unsigned char px[4];
-    metafile::PutLe32(px, 0xFF0000FFu);
-    const auto header = metafile::RasterHeader(1, 1, rightChecksum ? metafile::RasterChecksum(px, 4) : 12345);
-    const QByteArray bytes = QByteArray(reinterpret_cast<const char*>(header.data()), qsizetype(header.size())) +
-                             QByteArray(reinterpret_cast<const char*>(px), 4) + extra;
-    QString octal;
-    for (const char c : bytes) octal += QStringLiteral("\\%1").arg(uint(static_cast<uchar>(c)), 3, 8, QChar('0'));
-    return "printf '" + octal + "'";
-}
-
-TEST(MetafileDecoder, AHelperThatFailsIsAnOrdinaryReadFailure) {
+TEST(PictureFormat, HeadersTellTheSizeAndTheScansBeforeDecoding) {
+    const QImage picture = test::RasterPicture();
+    const QByteArray progressive = test::ManyScanJpeg(0);
     const struct {
         const char* name;
-        QString script;  // empty: no helper at all
-        MetafileResult result;
+        QByteArray bytes;
+        PictureKind kind;
+        QSize size;  // invalid: not told
+        int scans;
     } cases[] = {
-        {"crashes", "kill -SEGV $$", MetafileResult::Crashed},
-        {"hangs", "exec sleep 30", MetafileResult::TimedOut},
-        {"prints garbage", "printf 'no raster here'", MetafileResult::BadOutput},
-        {"floods its output", "exec cat /dev/zero", MetafileResult::BadOutput},
-        {"gets the checksum wrong", PrintRaster(false), MetafileResult::BadOutput},
-        {"adds bytes", PrintRaster(true, "x"), MetafileResult::BadOutput},
-        {"refuses the file", "exit 4", MetafileResult::Rejected},
-        {"is missing", "", MetafileResult::HelperMissing},
+        {"bmp", test::EncodeWithQt(picture, "BMP"), PictureKind::Bmp, {120, 80}, 0},
+        {"top-down run-length bmp", test::HugeRleBmp(), PictureKind::Bmp, {29000, 1000}, 0},
+        {"jpeg", test::EncodeWithQt(picture, "JPEG"), PictureKind::Jpeg, {120, 80}, 1},
+        {"progressive jpeg", progressive, PictureKind::Jpeg, {8192, 4096}, JpegScanCount(progressive)},
+        {"jpeg with 3000 scans more", test::ManyScanJpeg(3000), PictureKind::Jpeg, {8192, 4096},
+         JpegScanCount(progressive) + 3000},
+        {"gif", test::EncodeGif(picture), PictureKind::Gif, {120, 80}, 0},
+        {"png", test::EncodeWithQt(picture, "PNG"), PictureKind::Png, {120, 80}, 0},
+        {"svg", test::FanOutSvg(), PictureKind::Other, {}, 0},
     };
-    QTemporaryDir dir;
-    const QString path = dir.filePath("picture.wmf");
-    ASSERT_TRUE(test::WriteFile(path, test::MakeWmf({})));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        test::FakeHelper helper(c.script, 300);
-        if (c.script.isEmpty()) SetMetafileHelperOverride(dir.filePath("no-such-helper"));
-        QImage img(2, 2, QImage::Format_RGB32);
-        img.fill(Qt::red);
-        const QImage before = img;
-        EXPECT_EQ(DecodeMetafile(path, &img), c.result);
-        QString error;
-        EXPECT_FALSE(LoadPictureFile(path, &img, &error));
-        EXPECT_EQ(img, before);
-        EXPECT_TRUE(error.contains(QDir::toNativeSeparators(path))) << error.toStdString();
+        ASSERT_EQ(SniffPicture(c.bytes.left(kSniffBytes)), c.kind);
+        qint64 width = 0, height = 0;
+        ASSERT_EQ(DeclaredPictureSize(c.kind, c.bytes, &width, &height), c.size.isValid());
+        if (c.size.isValid()) {
+            EXPECT_EQ(QSize(int(width), int(height)), c.size);
+        }
+        if (c.kind == PictureKind::Jpeg) {
+            EXPECT_EQ(JpegScanCount(c.bytes), c.scans);
+        }
     }
-}
-
-TEST(MetafileDecoder, TheHelperRunsUnderLimits) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("picture.wmf");
-    ASSERT_TRUE(test::WriteFile(path, test::MakeWmf({})));
-    test::FakeHelper helper("echo \"$(ulimit -v) $(ulimit -c)\" > \"$1.limits\"; exit 4");
-    QImage img;
-    EXPECT_EQ(DecodeMetafile(path, &img), MetafileResult::Rejected);
-    QFile limits(path + ".limits");
-    ASSERT_TRUE(limits.open(QIODevice::ReadOnly));
-    const QStringList values = QString::fromLatin1(limits.readAll()).split(' ');
-    ASSERT_EQ(values.size(), 2);
-    if (MetafileMemoryLimit() > 0) {
-        EXPECT_EQ(values[0].toLongLong(), MetafileMemoryLimit() / 1024);
-    }
-    EXPECT_EQ(values[1].trimmed(), "0");  // no core files
+    EXPECT_GT(JpegScanCount(progressive), 2);
 }
 
 }  // namespace

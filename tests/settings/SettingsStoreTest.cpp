@@ -3,9 +3,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <chrono>
+#include <fcntl.h>
+#include <functional>
+#include <future>
 #include <string>
+#include <thread>
+#include <unistd.h>
 
 #include <sys/stat.h>
 
@@ -184,6 +191,90 @@ TEST(SettingsStore, AFileThatCannotBeReadIsNeverOverwritten) {
     ASSERT_TRUE(f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("[General]\nCalcSpeed=16\n"));
+}
+
+// Runs f on a thread of its own and tells whether it returned within a bound
+// far above what it needs: this catches a call that blocks (for half a
+// minute or for ever), not a slow one. unblock frees a blocked call before
+// the thread is joined, as often as it blocks again.
+bool Returns(const std::function<void()>& f, const std::function<void()>& unblock = {}) {
+    std::promise<void> done;
+    std::thread thread([&] {
+        f();
+        done.set_value();
+    });
+    std::future<void> finished = done.get_future();
+    const bool returned = finished.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    while (unblock && finished.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) unblock();
+    thread.join();
+    return returned;
+}
+
+bool WriteCalcSpeed16(const QString& file) {
+    QFile conf(file);
+    return conf.open(QIODevice::WriteOnly) && conf.write("[General]\nCalcSpeed=16\n") > 0;
+}
+
+// What start-up does with the store: read values, write the missing ones.
+void StartUpAccesses(const QString& dir, std::string* calcSpeed) {
+    SettingsStore store(dir);
+    store.RegPrepare();
+    for (const char* name : {"CalcSpeed", "DrawSpeed", "TimeLimit", "MaxTension", "PartDimmension", "MaxCharge"}) {
+        std::string text;
+        if (!store.GetKeyValue(KeyRoot::CurrentUser, SettingsStore::KeyPath, name, text)) store.SetKeyValue(name, "7");
+        if (name == std::string("CalcSpeed")) *calcSpeed = text;
+    }
+    store.ReleaseSettingsKey();
+}
+
+TEST(SettingsStore, AFileThatIsNoRegularFileIsIgnoredWithoutBlocking) {
+    for (const char* fifo : {"Tovik.conf", "Tovik.conf.lock"}) {
+        SCOPED_TRACE(fifo);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(fifo);
+        ASSERT_TRUE(WriteCalcSpeed16(dir.filePath("Tovik.conf")));
+        QFile::remove(path);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        std::string calcSpeed = "stale";
+        EXPECT_TRUE(Returns([&] { StartUpAccesses(dir.path(), &calcSpeed); },
+                            [&] { ::close(::open(QFile::encodeName(path).constData(), O_RDWR | O_NONBLOCK)); }));
+        EXPECT_EQ(calcSpeed, "");  // ignored as an unreadable file is
+        EXPECT_TRUE(QFileInfo(path).exists() && !QFileInfo(path).isFile());  // and never replaced
+    }
+}
+
+TEST(SettingsStore, ALockLeftByAKilledProcessIsRemovedAndOneHeldIsWaitedForASecond) {
+    {   // Left empty by a process killed while it wrote.
+        QTemporaryDir dir;
+        ASSERT_TRUE(WriteCalcSpeed16(dir.filePath("Tovik.conf")));
+        ASSERT_TRUE(QFile(dir.filePath("Tovik.conf.lock")).open(QIODevice::WriteOnly));
+        std::string calcSpeed;
+        EXPECT_TRUE(Returns([&] { StartUpAccesses(dir.path(), &calcSpeed); }));
+        EXPECT_EQ(calcSpeed, "16");
+        EXPECT_EQ(QSettings(dir.filePath("Tovik.conf"), QSettings::IniFormat).value("DrawSpeed"), "7");
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath("Tovik.conf.lock")));
+    }
+    {   // Held by a live writer that does not let go: five writes wait a
+        // second in all, change nothing, and the next write after the
+        // release goes through.
+        QTemporaryDir dir;
+        QLockFile held(dir.filePath("Tovik.conf.lock"));
+        ASSERT_TRUE(held.tryLock());
+        SettingsStore store(dir.path());
+        store.RegPrepare();
+        EXPECT_TRUE(Returns([&] {
+            for (int i = 0; i < 5; ++i) store.SetKeyValue("CalcSpeed", std::to_string(i));
+        }));
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath("Tovik.conf")));
+        held.unlock();
+        store.SetKeyValue("CalcSpeed", "32");
+        EXPECT_EQ(QSettings(dir.filePath("Tovik.conf"), QSettings::IniFormat).value("CalcSpeed"), "32");
+    }
+}
+
+TEST(SettingsStore, TheUsersFileIsWhereQSettingsKeepsIt) {
+    EXPECT_EQ(SettingsStore().userFileName(),
+              QSettings(QSettings::NativeFormat, QSettings::UserScope, "Quillfeather", "Tovik").fileName());
 }
 
 TEST(SettingsStore, MachineWidePartIsSeparateAndRedirected) {

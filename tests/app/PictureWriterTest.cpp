@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <csignal>
+#include <memory>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/statvfs.h>
+
+#include "app/PictureFixtures.h"
+#include "app/PictureWriter.h"
+
+namespace tovik {
+namespace {
+
+// A file system of a few blocks mounted over a temporary folder for the life
+// of the object; nothing when this user may not mount one.
+struct SmallTmpfs {
+    SmallTmpfs() {
+        mounted = ::mount("tovik-test", dir.path().toLocal8Bit().constData(), "tmpfs", MS_NOSUID | MS_NODEV,
+                          "size=64k,mode=0700") == 0;
+    }
+    ~SmallTmpfs() {
+        if (mounted) ::umount2(dir.path().toLocal8Bit().constData(), MNT_DETACH);
+    }
+    // Fills what is left, to the last block.
+    bool Fill() const {
+        QFile filler(dir.filePath("filler"));
+        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) > 0) {
+        }
+        while (filler.write("f", 1) > 0) {
+        }
+        struct statvfs st {};
+        return statvfs(dir.path().toLocal8Bit().constData(), &st) == 0 && st.f_bavail == 0;
+    }
+    QTemporaryDir dir;
+    bool mounted = false;
+};
+
+// Lets no file grow past a few kilobytes while it lives: writes fail the way
+// they do on a full disk, whoever runs the test.
+struct FileSizeLimit {
+    FileSizeLimit() {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        previous = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = 64;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+    }
+    rlimit saved{};
+    void (*previous)(int) = nullptr;
+};
+
+TEST(PictureWriter, AWriteThatFailsIsReportedAndTheOldFileStays) {
+    // Both pictures are far smaller than the write buffer of Qt's files, so
+    // the failure comes when the buffer is flushed, as the file is closed.
+    const QImage picture = test::RectanglePicture({60, 40}, {10, 10, 20, 20}, Qt::blue);  // 7 KB as BMP
+    const QByteArray old(3000, 'o');
+    for (const bool tmpfs : {true, false}) {
+        for (const char* format : {"BMP", "PNG"}) {
+            SCOPED_TRACE(std::string(tmpfs ? "full tmpfs, " : "file size limit, ") + format);
+            SmallTmpfs disk;
+            if (tmpfs && !disk.mounted) {
+                std::printf("a small tmpfs cannot be mounted here: the full-disk case is skipped\n");
+                continue;
+            }
+            const QString path = disk.dir.filePath("picture.out");
+            ASSERT_TRUE(test::WriteFile(path, old));
+            QString error;
+            bool written = true;
+            if (tmpfs) {
+                ASSERT_TRUE(disk.Fill());
+                written = WritePictureFile(picture, path, format, &error);
+            } else {
+                const FileSizeLimit limit;
+                written = WritePictureFile(picture, path, format, &error);
+            }
+            EXPECT_FALSE(written);
+            EXPECT_TRUE(error.contains(QDir::toNativeSeparators(path))) << error.toStdString();
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            EXPECT_EQ(file.readAll(), old);
+            EXPECT_EQ(QDir(disk.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), tmpfs ? 2 : 1);
+            // With room again, the same write succeeds and replaces the file.
+            QFile::remove(disk.dir.filePath("filler"));
+            ASSERT_TRUE(WritePictureFile(picture, path, format, &error)) << error.toStdString();
+            EXPECT_EQ(QImage(path, format).convertToFormat(QImage::Format_RGB32), picture);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tovik
