@@ -71,8 +71,19 @@ public:
 #ifdef __linux__
         CPU_ZERO(&allowed_);
         known_ = pthread_getaffinity_np(pthread_self(), sizeof allowed_, &allowed_) == 0;
-        sched_param idle{};
-        pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
+#endif
+        SetIdle(true);
+    }
+    // Idle priority, or the ordinary one for a caller that waits for the
+    // helper (the tests' SetHelperTakesAll): at idle priority on a busy
+    // machine the helper would hardly ever run.
+    void SetIdle(bool idle) {
+#ifdef __linux__
+        if (idle == idle_) return;
+        sched_param none{};
+        if (pthread_setschedparam(pthread_self(), idle ? SCHED_IDLE : SCHED_OTHER, &none) == 0) idle_ = idle;
+#else
+        (void)idle;
 #endif
     }
     // Leaves processor cpu, if another is allowed.
@@ -91,6 +102,7 @@ private:
 #ifdef __linux__
     cpu_set_t allowed_;
     bool known_ = false;
+    bool idle_ = false;
 #endif
 };
 
@@ -241,6 +253,7 @@ void ParallelTermSum::Run() {
         }
         if (!job) continue;
         callerCpu = job->callerCpu.load(std::memory_order_relaxed);
+        placement.SetIdle(job->lead != 0);  // a lead of 0: the caller waits for every block
         Help(*job, placement);
     }
 }

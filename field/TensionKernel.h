@@ -5,11 +5,12 @@
 // chosen at the first call. Both give the same bits as the checked
 // walk: for a cell of centre C and value q and the point P,
 //
-//   r = P - C, d = sqrt(r.x * r.x + r.y * r.y), k = q / (d * d * d),
+//   r = P - C, d = sqrt(r.x * r.x + r.y * r.y), k = q / d^3,
 //   term = (r.x * k, r.y * k),
 //
-// each operation rounded to double, with no fused multiply-add; a cell whose
-// centre is the point gives nothing. The terms are added to the sum one cell
+// each operation rounded to double, with no fused multiply-add, and d^3 the
+// exact cube of d rounded once (Cube below); a cell whose centre is the point
+// gives nothing. The terms are added to the sum one cell
 // at a time in list order. Nothing here checks for overflow: a non-finite
 // sum tells the caller that the checked walk must find the error.
 
@@ -36,7 +37,16 @@ void ComputeTerms(const CellArrays& cells, std::size_t begin, std::size_t end, d
 // Adds stored terms of cells [begin, end) to (ex, ey) in order.
 void AddTerms(const double* terms, std::size_t begin, std::size_t end, double& ex, double& ey);
 
-// Whether the vector version is in use on this processor.
+// The cube of d rounded once to the nearest double, ties to even: the bits of
+// d * d * d worked out exactly and then rounded. Exact integer arithmetic, on
+// any processor.
+double Cube(double d);
+
+// out[k] = Cube(d[k]) for k in [0, n), through the version in use (the
+// vector version forms the cubes its own way, with the same bits).
+void Cubes(const double* d, double* out, std::size_t n);
+
+// Whether the vector version (AVX2 with FMA) is in use on this processor.
 bool UsesAvx2();
 
 // Makes every call take the plain version (true) or the one chosen for the
