@@ -1,18 +1,18 @@
 #pragma once
 
-// The arithmetic of the field sum over a list of charged cells, with a
-// vector version for processors with AVX2 and a plain one for the others,
-// chosen at the first call. Both give the same bits as the checked
-// walk: for a cell of centre C and value q and the point P,
+// The arithmetic of the field sum over a list of charged cells, with vector
+// versions for processors with AVX-512 or with AVX2 and FMA and a plain one
+// for the others, chosen at the first call. All give the same bits as the
+// checked walk: for a cell of centre C and value q and the point P,
 //
 //   r = P - C, d = sqrt(r.x * r.x + r.y * r.y), k = q / d^3,
 //   term = (r.x * k, r.y * k),
 //
 // each operation rounded to double, with no fused multiply-add, and d^3 the
 // exact cube of d rounded once (Cube below); a cell whose centre is the point
-// gives nothing. The terms are added to the sum one cell
-// at a time in list order. Nothing here checks for overflow: a non-finite
-// sum tells the caller that the checked walk must find the error.
+// gives nothing. The terms are added to the sum one cell at a time in list
+// order. Nothing here checks for overflow: a non-finite sum tells the caller
+// that the checked walk must find the error.
 
 #include <cstddef>
 
@@ -46,11 +46,21 @@ double Cube(double d);
 // vector version forms the cubes its own way, with the same bits).
 void Cubes(const double* d, double* out, std::size_t n);
 
-// Whether the vector version (AVX2 with FMA) is in use on this processor.
-bool UsesAvx2();
+// The versions of the arithmetic, slowest first; all give the same bits.
+enum class Version { Plain, Avx2, Avx512 };
 
-// Makes every call take the plain version (true) or the one chosen for the
-// processor (false), so that both can be compared on one machine.
-void UsePlainVersionOnly(bool plainOnly);
+// The fastest version this processor has: AVX-512 (F and DQ), AVX2 with
+// FMA, or the plain one.
+Version BestVersion();
+
+// The version the calls take: the best one, or a slower one where a limit is
+// set.
+Version VersionInUse();
+
+// Makes the calls take no version faster than v (the best one by default), so
+// that the versions can be compared on one machine.
+void LimitVersion(Version v);
+
+const char* VersionName(Version v);
 
 }  // namespace tovik::kernel
