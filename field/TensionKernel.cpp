@@ -264,6 +264,20 @@ __attribute__((target("avx512f,avx512dq"))) inline void Terms8(const CellArrays&
     ty = _mm512_mask_mov_pd(_mm512_mul_pd(ry, w), atCentre, _mm512_set1_pd(-0.0));
 }
 
+// Adds the terms of eight cells to e, (x, y) side by side, in cell order.
+__attribute__((target("avx512f,avx512dq"))) inline __m128d AddTerms8(__m128d e, __m512d tx, __m512d ty) {
+    const __m512d even = _mm512_unpacklo_pd(tx, ty);  // cells 0, 2, 4, 6
+    const __m512d odd = _mm512_unpackhi_pd(tx, ty);   // cells 1, 3, 5, 7
+    e = _mm_add_pd(e, _mm512_castpd512_pd128(even));
+    e = _mm_add_pd(e, _mm512_castpd512_pd128(odd));
+    e = _mm_add_pd(e, _mm512_extractf64x2_pd(even, 1));
+    e = _mm_add_pd(e, _mm512_extractf64x2_pd(odd, 1));
+    e = _mm_add_pd(e, _mm512_extractf64x2_pd(even, 2));
+    e = _mm_add_pd(e, _mm512_extractf64x2_pd(odd, 2));
+    e = _mm_add_pd(e, _mm512_extractf64x2_pd(even, 3));
+    return _mm_add_pd(e, _mm512_extractf64x2_pd(odd, 3));
+}
+
 __attribute__((target("avx512f,avx512dq"))) void Avx512Accumulate(const CellArrays& c, std::size_t begin,
                                                                   std::size_t end, double x, double y, double& ex,
                                                                   double& ey) {
@@ -271,19 +285,18 @@ __attribute__((target("avx512f,avx512dq"))) void Avx512Accumulate(const CellArra
     const __m512d py = _mm512_set1_pd(y);
     __m128d e = _mm_set_pd(ey, ex);
     std::size_t k = begin;
+    // The terms of 32 cells are formed before they are added: the additions
+    // wait for one another, the terms do not, and the processor overlaps
+    // more of them this way.
+    for (; k + 32 <= end; k += 32) {
+        __m512d tx[4], ty[4];
+        for (int u = 0; u < 4; ++u) Terms8(c, k + 8 * u, px, py, tx[u], ty[u]);
+        for (int u = 0; u < 4; ++u) e = AddTerms8(e, tx[u], ty[u]);
+    }
     for (; k + 8 <= end; k += 8) {
         __m512d tx, ty;
         Terms8(c, k, px, py, tx, ty);
-        const __m512d even = _mm512_unpacklo_pd(tx, ty);  // cells k, k + 2, k + 4, k + 6
-        const __m512d odd = _mm512_unpackhi_pd(tx, ty);   // cells k + 1, k + 3, k + 5, k + 7
-        e = _mm_add_pd(e, _mm512_castpd512_pd128(even));
-        e = _mm_add_pd(e, _mm512_castpd512_pd128(odd));
-        e = _mm_add_pd(e, _mm512_extractf64x2_pd(even, 1));
-        e = _mm_add_pd(e, _mm512_extractf64x2_pd(odd, 1));
-        e = _mm_add_pd(e, _mm512_extractf64x2_pd(even, 2));
-        e = _mm_add_pd(e, _mm512_extractf64x2_pd(odd, 2));
-        e = _mm_add_pd(e, _mm512_extractf64x2_pd(even, 3));
-        e = _mm_add_pd(e, _mm512_extractf64x2_pd(odd, 3));
+        e = AddTerms8(e, tx, ty);
     }
     ex = _mm_cvtsd_f64(e);
     ey = _mm_cvtsd_f64(_mm_unpackhi_pd(e, e));
