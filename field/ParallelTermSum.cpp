@@ -128,7 +128,10 @@ bool ParallelTermSum::EnsureThread() {
         return false;
     }
     try {
-        thread_ = std::thread([this] { Run(); });
+        // The jobs the helper has seen are counted from now: a helper slow to
+        // start must still take the job that follows.
+        const std::uint32_t seen = jobSeq_.load();
+        thread_ = std::thread([this, seen] { Run(seen); });
         started_ = true;
     } catch (const std::system_error&) {
         startFailed_ = true;
@@ -227,9 +230,8 @@ void ParallelTermSum::SumShared(const kernel::CellArrays& cells, std::size_t n, 
     ey = sy;
 }
 
-void ParallelTermSum::Run() {
+void ParallelTermSum::Run(std::uint32_t seen) {
     Placement placement;
-    std::uint32_t seen = jobSeq_.load();
     int callerCpu = -1;
     for (;;) {
         // Stays awake for the next sum, but never on the caller's processor,

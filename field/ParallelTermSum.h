@@ -76,7 +76,8 @@ private:
     bool EnsureThread();
     void SumShared(const kernel::CellArrays& cells, std::size_t n, std::shared_ptr<const void> owner, double x,
                    double y, double& ex, double& ey);
-    void Run();
+    // seen: the job count when the thread was started.
+    void Run(std::uint32_t seen);
     static void Help(Job& job, Placement& placement);
 
     std::mutex use_;      // one caller at a time
