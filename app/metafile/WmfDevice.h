@@ -33,8 +33,24 @@ namespace tovik::metafile {
 
 class WmfDevice {
 public:
+    WmfDevice() = default;
+    WmfDevice(const WmfDevice&) = delete;
+    WmfDevice& operator=(const WmfDevice&) = delete;
+    // At the end of a play the device hands its image over to the caller and
+    // forgets it, but gives no way to free it: the image is given back, so
+    // that closing the device frees it. Runs before the API is destroyed.
+    ~WmfDevice() {
+        if (!api_) return;
+        auto* data = WMF_GD_GetData(api_);
+        void*& deviceImage = *static_cast<void**>(data->gd_data);
+        if (!deviceImage && data->gd_image) deviceImage = data->gd_image;
+        data->gd_image = nullptr;
+        api_->user_data = nullptr;
+    }
+
     // Takes over the functions above in the API's table.
     void Install(wmfAPI* api) {
+        api_ = api;
         api->user_data = this;
         auto* table = static_cast<wmfFunctionReference*>(api->function_reference);
         device_ = *table;
@@ -265,6 +281,7 @@ private:
         }
     }
 
+    wmfAPI* api_ = nullptr;
     wmfFunctionReference device_{};
     void* image_ = nullptr;
     std::vector<ClipRect> clip_;

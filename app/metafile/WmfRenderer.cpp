@@ -236,7 +236,7 @@ bool RenderWmf(const std::vector<unsigned char>& input, Raster* out, std::string
     ddata->bbox = frame;
     ddata->width = static_cast<unsigned int>(w);
     ddata->height = static_cast<unsigned int>(h);
-    WmfDevice device;
+    WmfDevice device;  // declared after the session, so that it ends first (~WmfDevice)
     device.Install(play.api());
 
     wmfD_Rect box{};
