@@ -237,7 +237,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot write the cases to %s\n", exportDir.c_str());
         return 1;
     }
-    benchmark::AddCustomContext("field_kernel", tovik::kernel::UsesAvx2() ? "avx2" : "plain");
+    benchmark::AddCustomContext("field_kernel", tovik::kernel::VersionName(tovik::kernel::VersionInUse()));
     tovik::RegisterAll();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

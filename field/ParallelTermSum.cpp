@@ -71,8 +71,19 @@ public:
 #ifdef __linux__
         CPU_ZERO(&allowed_);
         known_ = pthread_getaffinity_np(pthread_self(), sizeof allowed_, &allowed_) == 0;
-        sched_param idle{};
-        pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
+#endif
+        SetIdle(true);
+    }
+    // Idle priority, or the ordinary one for a caller that waits for the
+    // helper (the tests' SetHelperTakesAll): at idle priority on a busy
+    // machine the helper would hardly ever run.
+    void SetIdle(bool idle) {
+#ifdef __linux__
+        if (idle == idle_) return;
+        sched_param none{};
+        if (pthread_setschedparam(pthread_self(), idle ? SCHED_IDLE : SCHED_OTHER, &none) == 0) idle_ = idle;
+#else
+        (void)idle;
 #endif
     }
     // Leaves processor cpu, if another is allowed.
@@ -91,6 +102,7 @@ private:
 #ifdef __linux__
     cpu_set_t allowed_;
     bool known_ = false;
+    bool idle_ = false;
 #endif
 };
 
@@ -103,7 +115,7 @@ ParallelTermSum::~ParallelTermSum() {
     if (!started_) return;
     stop_.store(true);
     jobSeq_.fetch_add(1);
-    jobSeq_.notify_one();
+    WakeHelper();
     thread_.join();
 }
 
@@ -116,7 +128,10 @@ bool ParallelTermSum::EnsureThread() {
         return false;
     }
     try {
-        thread_ = std::thread([this] { Run(); });
+        // The jobs the helper has seen are counted from now: a helper slow to
+        // start must still take the job that follows.
+        const std::uint32_t seen = jobSeq_.load();
+        thread_ = std::thread([this, seen] { Run(seen); });
         started_ = true;
     } catch (const std::system_error&) {
         startFailed_ = true;
@@ -184,7 +199,7 @@ void ParallelTermSum::SumShared(const kernel::CellArrays& cells, std::size_t n, 
         job_ = job;
     }
     jobSeq_.fetch_add(1, std::memory_order_release);
-    jobSeq_.notify_one();
+    WakeHelper();
 
     // A block the helper has finished is added from its stored terms; any
     // other block is computed here, even one the helper is still working on:
@@ -215,9 +230,15 @@ void ParallelTermSum::SumShared(const kernel::CellArrays& cells, std::size_t n, 
     ey = sy;
 }
 
-void ParallelTermSum::Run() {
+void ParallelTermSum::WakeHelper() {
+    // Taking the lock orders the new job before the helper's check of it, so
+    // the notification cannot fall between its check and its sleep.
+    { const std::lock_guard<std::mutex> lock(sleep_); }
+    wake_.notify_one();
+}
+
+void ParallelTermSum::Run(std::uint32_t seen) {
     Placement placement;
-    std::uint32_t seen = jobSeq_.load();
     int callerCpu = -1;
     for (;;) {
         // Stays awake for the next sum, but never on the caller's processor,
@@ -229,7 +250,11 @@ void ParallelTermSum::Run() {
             now = jobSeq_.load(std::memory_order_acquire);
         }
         if (now == seen) {
-            jobSeq_.wait(seen);
+            // Sleeps until the next job or the stop. The time-out only guards
+            // against a lost wake-up; a sleeping helper costs nothing.
+            std::unique_lock<std::mutex> lock(sleep_);
+            wake_.wait_for(lock, std::chrono::milliseconds(100),
+                           [&] { return jobSeq_.load(std::memory_order_acquire) != seen; });
             continue;
         }
         seen = now;
@@ -241,6 +266,7 @@ void ParallelTermSum::Run() {
         }
         if (!job) continue;
         callerCpu = job->callerCpu.load(std::memory_order_relaxed);
+        placement.SetIdle(job->lead != 0);  // a lead of 0: the caller waits for every block
         Help(*job, placement);
     }
 }

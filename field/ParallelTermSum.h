@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -76,11 +77,16 @@ private:
     bool EnsureThread();
     void SumShared(const kernel::CellArrays& cells, std::size_t n, std::shared_ptr<const void> owner, double x,
                    double y, double& ex, double& ey);
-    void Run();
+    // seen: the job count when the thread was started.
+    void Run(std::uint32_t seen);
     static void Help(Job& job, Placement& placement);
 
     std::mutex use_;      // one caller at a time
+    void WakeHelper();
+
     std::mutex publish_;  // guards job_
+    std::mutex sleep_;    // with wake_: where the helper sleeps between sums
+    std::condition_variable wake_;
     std::shared_ptr<Job> job_;
     std::shared_ptr<double[]> terms_;  // two per cell, handed to each job
     std::size_t termsSize_ = 0;

@@ -1,17 +1,18 @@
 #pragma once
 
-// The arithmetic of the field sum over a list of charged cells, with a
-// vector version for processors with AVX2 and a plain one for the others,
-// chosen at the first call. Both give the same bits as the checked
-// walk: for a cell of centre C and value q and the point P,
+// The arithmetic of the field sum over a list of charged cells, with vector
+// versions for processors with AVX-512 or with AVX2 and FMA and a plain one
+// for the others, chosen at the first call. All give the same bits as the
+// checked walk: for a cell of centre C and value q and the point P,
 //
-//   r = P - C, d = sqrt(r.x * r.x + r.y * r.y), k = q / (d * d * d),
+//   r = P - C, d = sqrt(r.x * r.x + r.y * r.y), k = q / d^3,
 //   term = (r.x * k, r.y * k),
 //
-// each operation rounded to double, with no fused multiply-add; a cell whose
-// centre is the point gives nothing. The terms are added to the sum one cell
-// at a time in list order. Nothing here checks for overflow: a non-finite
-// sum tells the caller that the checked walk must find the error.
+// each operation rounded to double, with no fused multiply-add, and d^3 the
+// exact cube of d rounded once (Cube below); a cell whose centre is the point
+// gives nothing. The terms are added to the sum one cell at a time in list
+// order. Nothing here checks for overflow: a non-finite sum tells the caller
+// that the checked walk must find the error.
 
 #include <cstddef>
 
@@ -36,11 +37,30 @@ void ComputeTerms(const CellArrays& cells, std::size_t begin, std::size_t end, d
 // Adds stored terms of cells [begin, end) to (ex, ey) in order.
 void AddTerms(const double* terms, std::size_t begin, std::size_t end, double& ex, double& ey);
 
-// Whether the vector version is in use on this processor.
-bool UsesAvx2();
+// The cube of d rounded once to the nearest double, ties to even: the bits of
+// d * d * d worked out exactly and then rounded. Exact integer arithmetic, on
+// any processor.
+double Cube(double d);
 
-// Makes every call take the plain version (true) or the one chosen for the
-// processor (false), so that both can be compared on one machine.
-void UsePlainVersionOnly(bool plainOnly);
+// out[k] = Cube(d[k]) for k in [0, n), through the version in use (the
+// vector version forms the cubes its own way, with the same bits).
+void Cubes(const double* d, double* out, std::size_t n);
+
+// The versions of the arithmetic, slowest first; all give the same bits.
+enum class Version { Plain, Avx2, Avx512 };
+
+// The fastest version this processor has: AVX-512 (F and DQ), AVX2 with
+// FMA, or the plain one.
+Version BestVersion();
+
+// The version the calls take: the best one, or a slower one where a limit is
+// set.
+Version VersionInUse();
+
+// Makes the calls take no version faster than v (the best one by default), so
+// that the versions can be compared on one machine.
+void LimitVersion(Version v);
+
+const char* VersionName(Version v);
 
 }  // namespace tovik::kernel

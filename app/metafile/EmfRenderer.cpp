@@ -4,7 +4,11 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPainterPath>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSvgRenderer>
 #include <algorithm>
 #include <cmath>
@@ -71,6 +75,96 @@ bool RecordsWellFormed(const std::vector<unsigned char>& d, std::string* error) 
     *error = "the metafile has no end record";
     return false;
 }
+
+// libemf2svg outlines a shape drawn with the null pen in its fill colour,
+// one pixel wide, to hide the seams between anti-aliased neighbours. Drawn
+// without anti-aliasing shapes need no such outline, and Windows draws none:
+// it is taken out. Only that outline is written as stroke-width="1px" before
+// its colour; the outline of a pen gives its width as a number.
+QByteArray WithoutNullPenOutlines(const QByteArray& svg) {
+    static const QRegularExpression outline(QStringLiteral(R"(stroke-width="1px" stroke="#[0-9A-Fa-f]{6}" )"));
+    return QString::fromUtf8(svg).replace(outline, QStringLiteral(R"(stroke="none" )")).toUtf8();
+}
+
+// A paint engine that hands everything drawn on it to a painter on an image,
+// render hints aside. QSvgRenderer switches anti-aliasing on for itself;
+// drawn through this engine, shapes keep crisp edges as Windows draws them,
+// a pixel taking the colour of a shape when its centre lies inside. Text
+// keeps the painter's text anti-aliasing.
+class CrispEngine : public QPaintEngine {
+public:
+    explicit CrispEngine(QPainter& target) : QPaintEngine(QPaintEngine::AllFeatures), target_(target) {}
+
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    Type type() const override { return QPaintEngine::User; }
+
+    void updateState(const QPaintEngineState& state) override {
+        const DirtyFlags dirty = state.state();
+        if (dirty & DirtyTransform) target_.setTransform(state.transform());
+        if (dirty & DirtyPen) target_.setPen(state.pen());
+        if (dirty & DirtyBrush) target_.setBrush(state.brush());
+        if (dirty & DirtyBrushOrigin) target_.setBrushOrigin(state.brushOrigin());
+        if (dirty & DirtyBackground) target_.setBackground(state.backgroundBrush());
+        if (dirty & DirtyBackgroundMode) target_.setBackgroundMode(state.backgroundMode());
+        if (dirty & DirtyFont) target_.setFont(state.font());
+        if (dirty & DirtyOpacity) target_.setOpacity(state.opacity());
+        if (dirty & DirtyCompositionMode) target_.setCompositionMode(state.compositionMode());
+        if (dirty & DirtyClipPath) target_.setClipPath(state.clipPath(), state.clipOperation());
+        if (dirty & DirtyClipRegion) target_.setClipRegion(state.clipRegion(), state.clipOperation());
+        if (dirty & DirtyClipEnabled) target_.setClipping(state.isClipEnabled());
+    }
+
+    void drawPath(const QPainterPath& path) override { target_.drawPath(path); }
+    void drawPolygon(const QPointF* points, int count, PolygonDrawMode mode) override {
+        if (mode == PolylineMode)
+            target_.drawPolyline(points, count);
+        else
+            target_.drawPolygon(points, count, mode == WindingMode ? Qt::WindingFill : Qt::OddEvenFill);
+    }
+    void drawPixmap(const QRectF& r, const QPixmap& pixmap, const QRectF& source) override {
+        target_.drawPixmap(r, pixmap, source);
+    }
+    void drawImage(const QRectF& r, const QImage& image, const QRectF& source, Qt::ImageConversionFlags flags) override {
+        target_.drawImage(r, image, source, flags);
+    }
+    void drawTextItem(const QPointF& at, const QTextItem& item) override { target_.drawTextItem(at, item); }
+
+private:
+    QPainter& target_;
+};
+
+// The device the SVG is rendered on: the image's size and resolution, drawn
+// through a CrispEngine.
+class CrispDevice : public QPaintDevice {
+public:
+    CrispDevice(const QImage& image, QPainter& target) : image_(image), engine_(target) {}
+    ~CrispDevice() override = default;
+    QPaintEngine* paintEngine() const override { return &engine_; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override {
+        switch (m) {
+        case PdmWidth: return image_.width();
+        case PdmHeight: return image_.height();
+        case PdmWidthMM: return image_.widthMM();
+        case PdmHeightMM: return image_.heightMM();
+        case PdmNumColors: return 0;
+        case PdmDepth: return image_.depth();
+        case PdmDpiX: return image_.logicalDpiX();
+        case PdmDpiY: return image_.logicalDpiY();
+        case PdmPhysicalDpiX: return image_.physicalDpiX();
+        case PdmPhysicalDpiY: return image_.physicalDpiY();
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
+        }
+        return 0;
+    }
+
+private:
+    const QImage& image_;
+    mutable CrispEngine engine_;
+};
 
 }  // namespace
 
@@ -142,7 +236,8 @@ bool RenderEmf(const std::vector<unsigned char>& input, Raster* out, std::string
     std::size_t svgLength = 0;
     const int converted = emf2svg(reinterpret_cast<char*>(data.data()), data.size(), &svg, &svgLength,
                                   &options);
-    const QByteArray document = svg ? QByteArray(svg, static_cast<qsizetype>(svgLength)) : QByteArray();
+    const QByteArray document =
+        svg ? WithoutNullPenOutlines(QByteArray(svg, static_cast<qsizetype>(svgLength))) : QByteArray();
     std::free(svg);
     if (!converted || document.isEmpty()) {
         *error = "libemf2svg cannot read the metafile";
@@ -164,7 +259,9 @@ bool RenderEmf(const std::vector<unsigned char>& input, Raster* out, std::string
     }
     image.fill(Qt::transparent);
     {
-        QPainter painter(&image);
+        QPainter target(&image);  // anti-aliasing off, text anti-aliasing on
+        CrispDevice device(image, target);
+        QPainter painter(&device);
         renderer.render(&painter, QRectF(0, 0, iw, ih));
     }
     image = image.convertToFormat(QImage::Format_ARGB32);

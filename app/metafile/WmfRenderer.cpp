@@ -1,5 +1,6 @@
 #include "app/metafile/WmfRenderer.h"
 
+#include "app/metafile/WmfDevice.h"
 #include "app/metafile/WmfLayout.h"
 
 #include <libwmf/api.h>
@@ -151,24 +152,6 @@ std::optional<Point> DevicePoint(const std::vector<unsigned char>& d, const WmfL
                  (static_cast<double>(box->TL.y) + box->BR.y) / 2.0};
 }
 
-// The device raster of libwmf, cleared to transparent before anything is
-// drawn so that what the metafile leaves unpainted can show the background
-// of the picture area.
-void (*g_deviceBegin)(wmfAPI*) = nullptr;
-void* g_image = nullptr;
-
-void ClearingDeviceBegin(wmfAPI* api) {
-    g_deviceBegin(api);
-    if (api->err != wmf_E_None) return;
-    auto* ddata = WMF_GD_GetData(api);
-    // The device keeps its image as the first member of its private data.
-    g_image = *static_cast<void**>(ddata->gd_data);
-    int* pixels = g_image ? wmf_gd_image_pixels(g_image) : nullptr;
-    if (!pixels) return;
-    const std::size_t n = static_cast<std::size_t>(ddata->width) * ddata->height;
-    std::fill(pixels, pixels + n, 0x7F000000);  // fully transparent black
-}
-
 std::uint32_t FromDevicePixel(int p) {
     const int alpha7 = (p >> 24) & 0x7F;  // 0 opaque .. 127 transparent
     if (alpha7 >= 127) return 0;
@@ -253,14 +236,11 @@ bool RenderWmf(const std::vector<unsigned char>& input, Raster* out, std::string
     ddata->bbox = frame;
     ddata->width = static_cast<unsigned int>(w);
     ddata->height = static_cast<unsigned int>(h);
-    auto* fr = static_cast<wmfFunctionReference*>(play.api()->function_reference);
-    g_deviceBegin = fr->device_begin;
-    g_image = nullptr;
-    fr->device_begin = ClearingDeviceBegin;
+    WmfDevice device;  // declared after the session, so that it ends first (~WmfDevice)
+    device.Install(play.api());
 
     wmfD_Rect box{};
-    if (wmf_play(play.api(), 0, &box) != wmf_E_None || !ddata->gd_image ||
-        ddata->gd_image != g_image) {
+    if (wmf_play(play.api(), 0, &box) != wmf_E_None || !ddata->gd_image || ddata->gd_image != device.Image()) {
         *error = "libwmf cannot draw the metafile";
         return false;
     }

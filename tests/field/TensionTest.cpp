@@ -74,18 +74,23 @@ protected:
     }
     Outcome Reference(float x, float y) { return Evaluate([&] { return GetTensionReference(*s, x, y); }); }
 
-    // The reference and every way the evaluator can take must agree to the
-    // bit; returns the common outcome.
+    // The reference and every way the evaluator can take (each version of
+    // the arithmetic this processor has, on one thread and on two) must agree
+    // to the bit; returns the common outcome.
     Outcome Checked(TensionEvaluator& ev, float x, float y) {
         const Outcome ref = Reference(x, y);
-        for (int way = 0; way < 4; ++way) {
-            kernel::UsePlainVersionOnly(way & 1);
-            ev.SetParallel(way & 2);
-            const Outcome fast = Evaluate([&] { return ev.GetTension(x, y); });
-            EXPECT_TRUE(SameBits(ref, fast)) << "point (" << x << ", " << y << ") way " << way
-                                             << ": reference " << Describe(ref) << ", fast " << Describe(fast);
+        for (int v = 0; v <= static_cast<int>(kernel::BestVersion()); ++v) {
+            kernel::LimitVersion(static_cast<kernel::Version>(v));
+            for (const bool parallel : {false, true}) {
+                ev.SetParallel(parallel);
+                const Outcome fast = Evaluate([&] { return ev.GetTension(x, y); });
+                EXPECT_TRUE(SameBits(ref, fast))
+                    << "point (" << x << ", " << y << ") " << kernel::VersionName(kernel::VersionInUse())
+                    << (parallel ? " on two threads" : "") << ": reference " << Describe(ref) << ", fast "
+                    << Describe(fast);
+            }
         }
-        kernel::UsePlainVersionOnly(false);
+        kernel::LimitVersion(kernel::BestVersion());
         ev.SetParallel(true);
         return ref;
     }
