@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QTest>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
@@ -27,9 +26,7 @@ QImage Disc() {
 
 // A shown, prepared main window over a picture.
 struct Prepared : test::TestWindow {
-    explicit Prepared(const QImage& picture = Dipole(), int cellSlider = 2) {
-        window->show();
-        window->ShowPicture(picture);
+    explicit Prepared(const QImage& picture = Dipole(), int cellSlider = 2) : TestWindow(picture) {
         SetSliderQuietly(c->sldrCalc, cellSlider);
         QTest::mouseClick(c->Command3, Qt::LeftButton);
         EXPECT_TRUE(errors.isEmpty());

