@@ -10,10 +10,7 @@ namespace {
 // Built next to the test programs' folder.
 QString Renderer() { return QDir(QCoreApplication::applicationDirPath()).filePath("../tovik-render"); }
 
-struct Result {
-    int status = -1;
-    QString out, err;
-};
+struct Result { int status = -1; QString out, err; };
 
 Result Render(const QStringList& args) {
     QProcess p;

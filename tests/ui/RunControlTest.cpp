@@ -78,18 +78,6 @@ TEST(RunControl, AnEventPostedDuringALongTraceIsHandledAtOnce) {
     EXPECT_EQ(t.state.DrawSpeed, 1);
 }
 
-TEST(RunControl, ProgressBarCountsTheSquaresOfARunAndHidesAfterwards) {
-    Prepared t;
-    t.state.PartDimmension = 180;  // 4 x 2 squares
-    t.values.clear();
-    QTest::mouseClick(t.c->Command2, Qt::LeftButton);
-    ASSERT_GE(t.values.size(), 8u);
-    EXPECT_EQ(std::vector<int>(t.values.end() - 8, t.values.end()), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_EQ(t.c->prBar->maximum(), 8);
-    EXPECT_FALSE(t.c->prBar->isVisible());
-    EXPECT_EQ(t.beeps, 1);
-}
-
 TEST(RunControl, EscapeStopsARunPartWay) {
     Prepared t;
     QTimer::singleShot(150, t.window.get(), [&] { QTest::keyClick(t.window.get(), Qt::Key_Escape); });
@@ -109,10 +97,11 @@ TEST(RunControl, EscapeStopsARunPartWay) {
     EXPECT_EQ(t.beeps, 1);
 }
 
-// A run started during a run shows its own squares, then gives the bar back.
-TEST(RunControl, NestedRunGivesTheBarBackToTheOuterRun) {
+// "Пуск" counts its squares in the progress bar and hides it afterwards; a run
+// started during a run shows its own squares, then gives the bar back.
+TEST(RunControl, ProgressBarCountsTheSquaresAndANestedRunGivesItBack) {
     Prepared t;
-    t.state.PartDimmension = 180;
+    t.state.PartDimmension = 180;  // 4 x 2 squares
     bool nested = false;
     int outerMaximum = 0;
     QTimer::singleShot(0, t.window.get(), [&] {
@@ -124,9 +113,13 @@ TEST(RunControl, NestedRunGivesTheBarBackToTheOuterRun) {
         EXPECT_TRUE(t.c->prBar->isVisible());
         t.state.PartDimmension = 180;
     });
+    t.values.clear();
     QTest::mouseClick(t.c->Command2, Qt::LeftButton);
     EXPECT_TRUE(nested);
     EXPECT_EQ(outerMaximum, 8);
+    ASSERT_GE(t.values.size(), 8u);
+    EXPECT_EQ(std::vector<int>(t.values.end() - 8, t.values.end()), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(t.c->prBar->maximum(), 8);
     EXPECT_EQ(t.beeps, 2);
     EXPECT_FALSE(t.c->prBar->isVisible());
 }
