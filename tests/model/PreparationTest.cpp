@@ -53,6 +53,9 @@ TEST(Preparation, BlueBlockAtCellSideOne) {
     EXPECT_EQ(r.meanFloor, 562);
     EXPECT_EQ(p.s.PicWidth, 781);
     EXPECT_EQ(p.s.PicHeight, 469);
+    // Progress every fifth column.
+    ASSERT_EQ(p.columns.size(), 157u);
+    for (int k = 0; k < 157; ++k) ASSERT_EQ(p.columns[k], 5 * k);
     // The marker closes in on the aligned area in 20 steps.
     EXPECT_EQ(p.markerShown, 1);
     ASSERT_EQ(p.marker.size(), 20u);
@@ -135,13 +138,6 @@ TEST(Preparation, NoChargeOfAnEarlierPictureRemains) {
         EXPECT_EQ(Area(p.s), (std::array{0, 0, 0, 0})) << run;
         for (float v : p.s.ChargeDensity) ASSERT_EQ(v, 0.0f);
     }
-}
-
-TEST(Preparation, ProgressEveryFifthColumn) {
-    Prepared p(8, 200, 50);
-    p.Run();
-    ASSERT_EQ(p.columns.size(), 40u);
-    for (int k = 0; k < 40; ++k) EXPECT_EQ(p.columns[k], 5 * k);
 }
 
 TEST(Preparation, OverflowingCellIsARunTimeError) {

@@ -56,11 +56,9 @@ TEST(PictureCommands, AnOpenedPictureReplacesTheOldOneAndItsLines) {
         EXPECT_EQ(asked.kind, FileDialog::Kind::Open);
         EXPECT_EQ(asked.fileName, previous);  // the dialog opens at the current picture
         EXPECT_EQ(asked.filters, kQtFilters);
-        EXPECT_EQ(asked.selectedFilter, kQtFilters[0]);
         const PictureArea& area = *f.c->pctMain;
         EXPECT_EQ(area.pixel(c.inside.x(), c.inside.y()), 0xFF0000);  // blue
         EXPECT_EQ(area.pixel(c.outside.x(), c.outside.y()), c.outsideColor);
-        EXPECT_EQ(area.pixel(400, 300), 0);  // beyond the picture
         EXPECT_EQ(area.pixel(250, 70), 0);   // the line is gone
         EXPECT_FALSE(f.c->Command2->isEnabled());
         EXPECT_EQ(f.c->Command3->text(), QStringLiteral("Подготовка"));
@@ -71,14 +69,13 @@ TEST(PictureCommands, AnOpenedPictureReplacesTheOldOneAndItsLines) {
 }
 
 // The current picture opened again, or a file that cannot be read (reported
-// once), changes nothing: neither the picture and its lines, nor the name,
-// the stored name or the buttons.
+// once; the loader's tests go through the ways a file can fail), changes
+// nothing: neither the picture and its lines, nor the name, the stored name
+// or the buttons.
 TEST(PictureCommands, TheCurrentPictureOrAFileThatCannotBeReadChangesNothing) {
-    const struct { const char* name; QByteArray bytes; const char* helperScript; int errors; } cases[] = {
-        {"picture.bmp", {}, nullptr, 0},
-        {"missing.bmp", {}, nullptr, 1},
-        {"garbage.jpg", QByteArray(500, 'x'), nullptr, 1},
-        {"crashing.wmf", test::MakeWmf({}), "kill -SEGV $$", 1},
+    const struct { const char* name; QByteArray bytes; int errors; } cases[] = {
+        {"picture.bmp", {}, 0},
+        {"garbage.jpg", QByteArray(500, 'x'), 1},
     };
     Fixture f;
     f.Open(f.Path("picture.bmp"));
@@ -88,8 +85,6 @@ TEST(PictureCommands, TheCurrentPictureOrAFileThatCannotBeReadChangesNothing) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         if (!c.bytes.isEmpty()) f.Write(c.name, c.bytes);
-        std::optional<test::FakeHelper> helper;
-        if (c.helperScript) helper.emplace(c.helperScript);
         f.errors.clear();
         f.Open(f.Path(c.name));
         ASSERT_EQ(f.errors.size(), c.errors);

@@ -14,16 +14,6 @@ namespace {
 
 using test::Dipole;
 
-// A blue disc: a net charge, whose lines run off the picture for a long way.
-QImage Disc() {
-    QImage img(781, 469, QImage::Format_RGB32);
-    img.fill(Qt::black);
-    for (int y = -60; y <= 60; ++y)
-        for (int x = -60; x <= 60; ++x)
-            if (x * x + y * y <= 3600) img.setPixel(390 + x, 234 + y, qRgb(0, 0, 255));
-    return img;
-}
-
 // A shown, prepared main window over a picture.
 struct Prepared : test::TestWindow {
     explicit Prepared(const QImage& picture = Dipole(), int cellSlider = 2) : TestWindow(picture) {
@@ -46,8 +36,9 @@ struct Receiver : QObject {
 };
 
 TEST(RunControl, AnEventPostedDuringALongTraceIsHandledAtOnce) {
-    Prepared t(Disc(), 5);
-    t.state.TimeLimit = 30;  // the line runs far off the picture
+    // A net charge, whose lines run off the picture for a long way.
+    Prepared t(test::Picture({{{330, 174, 121, 121}, qRgb(0, 0, 255)}}), 5);
+    t.state.TimeLimit = 30;
     SetSliderQuietly(t.c->sldrDraw, 10);
     Receiver receiver;
     QElapsedTimer posted;
