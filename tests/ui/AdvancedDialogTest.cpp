@@ -1,5 +1,6 @@
 #include <QLineEdit>
 #include <QPointer>
+#include <tuple>
 
 #include "gui/TestWindow.h"
 #include "ui/AdvancedDialog.h"
@@ -135,11 +136,9 @@ TEST(AdvancedDialog, TextsTheParametersCannotHoldAreRefused) {
         ASSERT_EQ(f.t.warnings.size(), 1);
         EXPECT_TRUE(f.t.warnings[0].contains(d->findChild<QLabel*>(r.label)->text()));
         EXPECT_EQ(f.writes, 0);
-        EXPECT_EQ(f.t.state.MaxTension, 5000.0f);
-        EXPECT_EQ(f.t.state.TimeLimit, 10.0f);
-        EXPECT_EQ(f.t.state.PartDimmension, 25);
-        EXPECT_EQ(f.t.window->advancedDialog(), d);
-        EXPECT_TRUE(d->isVisible());
+        EXPECT_EQ((std::tuple{f.t.state.MaxTension, f.t.state.TimeLimit, f.t.state.PartDimmension}),
+                  (std::tuple{5000.0f, 10.0f, 25}));
+        EXPECT_TRUE(f.t.window->advancedDialog() == d && d->isVisible());
         EXPECT_EQ(f.Box(r.box)->text(), QString::fromUtf8(r.text));
         EXPECT_EQ(other->text(), "3");
         EXPECT_EQ(d->focusWidget(), f.Box(r.box));

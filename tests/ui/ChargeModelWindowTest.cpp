@@ -14,12 +14,23 @@ void ClickPicture(const test::Controls& w, int x, int y) {
     QTest::mouseClick(w.pctMain, Qt::LeftButton, Qt::NoModifier, QPoint(x, y) + QPoint(2, 2));
 }
 
-// Between the stored cell size and the sampling, Preparation yields once with
-// its controls taken: what happens then sees the new cell size with the old
-// grids. Afterwards the average tool shows the mean over the aligned area.
+// Before any Preparation the average tool shows 0 centred on the corner, and
+// the slider sets the cell size without storing it. Between the stored cell
+// size and the sampling, Preparation yields once with its controls taken:
+// what happens then sees the new cell size with the old grids. Afterwards the
+// average tool shows the mean over the aligned area.
 TEST(ChargeModelWindow, PreparationOfTheBlueBlockAndTheAverageTool) {
     test::TestWindow t(Picture({{{100, 50, 3, 3}, qRgb(0, 0, 255)}}));
     test::Controls& w = *t.c;
+    w.mnCharge->trigger();
+    const QLabel* mean = w.pctMain->label5();
+    EXPECT_EQ(mean->text(), "0");
+    EXPECT_EQ(mean->x() - PictureArea::Border, static_cast<int>(std::nearbyint(-mean->width() / 2.0f)));
+    w.sldrCalc->setFocus();
+    QTest::keyClick(w.sldrCalc, Qt::Key_Right);  // position 2 -> 3
+    EXPECT_EQ(t.state.CalcSpeed, 4);
+    EXPECT_EQ(test::Stored(*t.store, "CalcSpeed"), "8");
+
     SetSliderQuietly(w.sldrCalc, 5);  // cells of one pixel
     int yields = 0;
     QTimer::singleShot(0, t.window.get(), [&] {
@@ -40,34 +51,15 @@ TEST(ChargeModelWindow, PreparationOfTheBlueBlockAndTheAverageTool) {
     EXPECT_EQ(w.prBar->value(), 780);  // the last column
     EXPECT_EQ(w.prBar->maximum(), 780);
     EXPECT_TRUE(w.prBar->updatesEnabled());  // moved without a repaint each time, but painted again when shown
-    EXPECT_FALSE(w.pctMain->label5()->isVisible() || w.pctMain->optCalc()->isVisible());
+    EXPECT_FALSE(mean->isVisible() || w.pctMain->optCalc()->isVisible());
 
     w.mnCharge->trigger();
-    EXPECT_EQ(w.pctMain->label5()->text(), "562.5");
-    EXPECT_TRUE(w.pctMain->label5()->isVisible());
+    EXPECT_EQ(mean->text(), "562.5");
+    EXPECT_TRUE(mean->isVisible());
     EXPECT_EQ(w.pctMain->optCalc()->geometry(), QRect(100 + 2, 50 + 2, 3, 3));
     // Clearing leaves the frame and the mean in place.
     w.Command4->click();
-    EXPECT_TRUE(w.pctMain->label5()->isVisible());
-    EXPECT_TRUE(w.pctMain->optCalc()->isVisible());
-}
-
-TEST(ChargeModelWindow, AverageBeforeAnyPreparation) {
-    test::TestWindow t;
-    t.c->mnCharge->trigger();
-    const QLabel* l = t.c->pctMain->label5();
-    EXPECT_EQ(l->text(), "0");
-    // Centred on the corner (0, 0).
-    EXPECT_EQ(l->x() - PictureArea::Border, static_cast<int>(std::nearbyint(-l->width() / 2.0f)));
-}
-
-TEST(ChargeModelWindow, SliderSetsTheCellSizeOnly) {
-    test::TestWindow t;
-    t.window->show();
-    t.c->sldrCalc->setFocus();
-    QTest::keyClick(t.c->sldrCalc, Qt::Key_Right);  // position 2 -> 3
-    EXPECT_EQ(t.state.CalcSpeed, 4);
-    EXPECT_EQ(test::Stored(*t.store, "CalcSpeed"), "8");
+    EXPECT_TRUE(mean->isVisible() && w.pctMain->optCalc()->isVisible());
 }
 
 TEST(ChargeModelWindow, ClickTracesAWhiteLineAndTheProbeReadsTheField) {

@@ -1,10 +1,11 @@
-#include <QApplication>
 #include <QGroupBox>
 #include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
 #include <map>
 
 #include "gui/TestWindow.h"
+#include "ui/AboutBox.h"
+#include "ui/AdvancedDialog.h"
 
 namespace tovik {
 namespace {
@@ -84,12 +85,6 @@ void ExpectCaptionsFit(const QWidget& window, const std::map<QString, QSize>& ro
     EXPECT_GE(captions, 6);
 }
 
-QWidget* TopLevel(const char* name) {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == name && w->isVisible()) return w;
-    return nullptr;
-}
-
 TEST(WindowFont, EveryCaptionOfTheThreeWindowsFits) {
     test::TestWindow t;
     t.window->show();
@@ -102,14 +97,14 @@ TEST(WindowFont, EveryCaptionOfTheThreeWindowsFits) {
     ExpectFits(t.c->Command3, again, MeasureButton(t.c->Command3, again, t.c->Command3->size()));
 
     QTest::mouseClick(t.c->Command5, Qt::LeftButton);
-    QWidget* advanced = TopLevel("frmAdvanced");
+    QWidget* advanced = t.window->advancedDialog();
     ASSERT_NE(advanced, nullptr);
     ExpectCaptionsFit(*advanced, {{"Label5", {352, 13}}, {"Label6", {352, 13}}, {"Label7", {352, 13}},
                                   {"Label1", {352, 13}}});
     advanced->close();
 
     QTest::mouseClick(t.c->Command6, Qt::LeftButton);
-    QWidget* about = TopLevel("frmAbout");
+    QWidget* about = t.window->aboutBox();
     ASSERT_NE(about, nullptr);
     ExpectCaptionsFit(*about, {});
     about->close();
