@@ -50,8 +50,7 @@ struct Controls {
     QProgressBar* prBar = Get<QProgressBar>("prBar");
     PictureArea* pctMain = Get<PictureArea>("pctMain");
     QMenu* Menu = Get<QMenu>("Menu");
-    QAction *mnCharge = Get<QAction>("mnCharge"), *mnClear = Get<QAction>("mnClear"),
-            *mnLines = Get<QAction>("mnLines");
+    QAction *mnCharge = Get<QAction>("mnCharge"), *mnClear = Get<QAction>("mnClear");
 };
 
 // A main window over its own state and a settings store in a temporary

@@ -62,31 +62,6 @@ TEST(ChargeModelWindow, PreparationOfTheBlueBlockAndTheAverageTool) {
     EXPECT_TRUE(mean->isVisible() && w.pctMain->optCalc()->isVisible());
 }
 
-TEST(ChargeModelWindow, ClickTracesAWhiteLineAndTheProbeReadsTheField) {
-    test::TestWindow t(Dipole());
-    test::Controls& w = *t.c;
-    Click(w.Command3);
-    ClickPicture(w, 390, 150);
-    ASSERT_TRUE(t.errors.isEmpty()) << t.errors.join("\n").toStdString();
-    int white = 0;
-    for (int y = 0; y < 469; ++y)
-        for (int x = 0; x < 781; ++x) white += w.pctMain->pixel(x, y) == 0xFFFFFF;
-    EXPECT_GT(white, 100);
-    EXPECT_EQ(w.pctMain->pixel(390, 150), 0xFFFFFF);
-    EXPECT_EQ(t.state.DrawSpeed, 11 - w.sldrDraw->value());
-
-    QTest::mouseMove(w.pctMain, QPoint(390 + 2, 234 + 2));
-    QCoreApplication::processEvents();
-    bool xOk = false, yOk = false;
-    EXPECT_GT(w.Ex->text().toDouble(&xOk), 0.0);  // from blue towards red
-    w.Ey->text().toDouble(&yOk);
-    EXPECT_TRUE(xOk && yOk);
-
-    // Clearing removes the line and shows the picture again.
-    w.mnClear->trigger();
-    EXPECT_EQ(w.pctMain->image(), w.pctMain->picture());
-}
-
 // Closed while a line is traced, or while Preparation yields before its
 // sampling: the run ends and lets go of the window.
 TEST(ChargeModelWindow, ClosingTheWindowDuringARunEndsItCleanly) {
