@@ -1,12 +1,8 @@
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTest>
 
 #include "gui/TestWindow.h"
-#include "ui/StartUp.h"
 
 namespace tovik {
 namespace {
@@ -14,10 +10,7 @@ namespace {
 // Built next to the test programs' folder.
 QString Renderer() { return QDir(QCoreApplication::applicationDirPath()).filePath("../tovik-render"); }
 
-struct Result {
-    int status = -1;
-    QString out, err;
-};
+struct Result { int status = -1; QString out, err; };
 
 Result Render(const QStringList& args) {
     QProcess p;
@@ -59,9 +52,7 @@ TEST(Render, SameSeedAndStepLimitGiveTheSameFileTwice) {
 // window's read-outs show.
 TEST(Render, DrawsTheLinesAndReadsTheFieldOfTheWindow) {
     RenderFixture f;
-    test::TestWindow t;
-    t.window->show();
-    t.window->ShowPicture(Dipole());
+    test::TestWindow t(Dipole());
     t.state.PartDimmension = 100;
     QTest::mouseClick(t.c->Command3, Qt::LeftButton);
     QTest::mouseClick(t.c->Command2, Qt::LeftButton);
@@ -86,7 +77,6 @@ TEST(Render, BadInputGetsItsExitStatusAndWritesNothing) {
     const QString out = f.Path("out.bmp");
     const struct { QStringList args; int status; } rows[] = {
         {{"--bogus"}, 2},
-        {{"--step", "x"}, 2},
         {{"--trace", "1"}, 2},
         {{}, 2},  // no picture
         {{"--cell", "3"}, 3},

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "field/Probe.h"
 #include "field/Tension.h"
-#include "model/FakeHosts.h"
 
 namespace tovik {
 namespace {
@@ -18,6 +20,7 @@ struct ProbeScene {
         s.Cell(0, 0) = 16;
         s.Cell(1, 0) = 32;
     }
+    ProbeReading Read(float x, float y) { return ReadProbe(s, field, x, y); }
     SimState s;
     TensionEvaluator field;
 };
@@ -33,46 +36,44 @@ TEST(Probe, DensityOfTheCellUnderThePointer) {
         {"above the area", 100, 45, "0"},
     };
     ProbeScene sc;
-    for (const auto& c : cases) {
-        const ProbeReading r = ReadProbe(sc.s, sc.field, c.x, c.y);
-        EXPECT_EQ(r.Er, c.er) << c.name;
-    }
+    for (const auto& c : cases) EXPECT_EQ(sc.Read(c.x, c.y).Er, c.er) << c.name;
 }
 
 TEST(Probe, FieldComponentsAndTheirTexts) {
     ProbeScene sc;
     sc.s.Cell(1, 0) = 0;
     // One cell of 16 centred at (102, 52): 10 pixels to the right gives 16 / 100.
-    const ProbeReading r = ReadProbe(sc.s, sc.field, 112, 52);
+    const ProbeReading r = sc.Read(112, 52);
     EXPECT_EQ(r.Ex, "0.16");
     EXPECT_EQ(r.Ey, "0");
     // A coloured pixel inside the area has no field, but its cell's density.
     sc.s.Pixel(101, 51) = 0xFF;
-    const ProbeReading on = ReadProbe(sc.s, sc.field, 101, 51);
-    EXPECT_EQ(on.Ex, "0");
-    EXPECT_EQ(on.Ey, "0");
-    EXPECT_EQ(on.Er, "1");
+    const ProbeReading on = sc.Read(101, 51);
+    EXPECT_EQ((std::vector{on.Ex, on.Ey, on.Er}), (std::vector<std::string>{"0", "0", "1"}));
 }
 
 TEST(Probe, ZeroCellSideFailsInTheFieldEvaluation) {
     ProbeScene sc;
     sc.s.CalcSpeed = 0;
-    EXPECT_THROW(ReadProbe(sc.s, sc.field, 200, 200), RunTimeError);
+    EXPECT_THROW(sc.Read(200, 200), RunTimeError);
 }
 
+// The slider's positions 1 to 10 give steps of 10 down to 1 pixel, stored at once.
 TEST(DrawingPrecision, SliderPositionGivesAndStoresTheStep) {
-    const struct { int position; int drawSpeed; const char* text; } cases[] = {
-        {1, 10, "10"}, {7, 4, "4"}, {10, 1, "1"},
+    struct Recorder : SettingsWriter {
+        void RegPrepare() override { ++prepares; }
+        void SetKeyValue(std::string_view name, std::string_view text) override { writes.emplace_back(name, text); }
+        int prepares = 0;
+        std::vector<std::pair<std::string, std::string>> writes;
     };
-    for (const auto& c : cases) {
+    const std::pair<int, const char*> rows[] = {{1, "10"}, {7, "4"}, {10, "1"}};
+    for (const auto& [position, step] : rows) {
         SimState s;
-        test::FakeSettings settings;
-        SetDrawSpeedFromSlider(s, c.position, settings);
-        EXPECT_EQ(s.DrawSpeed, c.drawSpeed);
+        Recorder settings;
+        SetDrawSpeedFromSlider(s, position, settings);
+        EXPECT_EQ(s.DrawSpeed, std::stoi(step));
         EXPECT_EQ(settings.prepares, 1);
-        ASSERT_EQ(settings.writes.size(), 1u);
-        EXPECT_EQ(settings.writes[0].first, "DrawSpeed");
-        EXPECT_EQ(settings.writes[0].second, c.text);
+        EXPECT_EQ(settings.writes, (decltype(settings.writes){{"DrawSpeed", step}}));
     }
 }
 

@@ -2,33 +2,25 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <vector>
 
 #include "field/Tension.h"
 #include "field/Tracer.h"
-#include "model/FakeHosts.h"
 
 namespace tovik {
 namespace {
 
 struct Op {
-    char kind;  // 'c' colour, 'p' plot, 'l' line
+    char kind;  // 'c' colour, 'p' plot, 'l' line, 'm' menu
     float x, y;
     bool operator==(const Op&) const = default;
 };
 
-struct RecordingCanvas : Canvas {
-    void SetForeColor(std::int32_t bgr) override { ops.push_back({'c', static_cast<float>(bgr), 0}); }
-    void Plot(float x, float y) override { ops.push_back({'p', x, y}); }
-    void LineTo(float x, float y) override { ops.push_back({'l', x, y}); }
-    std::size_t Count(char k) const {
-        return std::count_if(ops.begin(), ops.end(), [k](const Op& o) { return o.kind == k; });
-    }
-    std::vector<Op> ops;
-};
-
 // One charged cell of side 1 at pixel (100, 100), coloured in the picture.
-struct Scene : TraceHost {
+// The scene records what the tracer draws and stands in for the window's
+// event loop, clock, menu and drawing-precision slider.
+struct Scene : Canvas, EventLoop, Clock, TraceHost {
     explicit Scene(float charge = 1000) : field(s) {
         s.CalcSpeed = 1;
         s.AreaLeft = s.AreaTop = 100;
@@ -39,55 +31,59 @@ struct Scene : TraceHost {
         s.MaxTension = 5000;
         s.TimeLimit = 10;
     }
+    void SetForeColor(std::int32_t bgr) override { ops.push_back({'c', static_cast<float>(bgr), 0}); }
+    void Plot(float x, float y) override { ops.push_back({'p', x, y}); }
+    void LineTo(float x, float y) override { ops.push_back({'l', x, y}); }
+    bool Yield() override {
+        ++yields;
+        if (onYield) onYield();
+        return alive;
+    }
+    double Seconds() override { return 1000.0; }  // time stands still
     void ShowMenu(float x, float y) override { menus.push_back({'m', x, y}); }
     void DrawSliderClick() override {
         ++sliderClicks;
         s.DrawSpeed = static_cast<std::int16_t>(11 - sliderPosition);
     }
     bool Press(int button, float x, float y) { return tracer.MouseDown(button, 0, x, y); }
+    std::size_t Count(char k) const {
+        return std::count_if(ops.begin(), ops.end(), [k](const Op& o) { return o.kind == k; });
+    }
 
     SimState s;
     TensionEvaluator field;
-    RecordingCanvas canvas;
-    test::FakeLoop loop;
-    test::FakeClock clock;
+    std::vector<Op> ops, menus;
+    int yields = 0;
+    bool alive = true;
+    std::function<void()> onYield;
     int sliderPosition = 1;  // steps of 10 pixels
     int sliderClicks = 0;
-    std::vector<Op> menus;
-    Tracer tracer{s, field, canvas, loop, clock, *this};
+    Tracer tracer{s, field, *this, *this, *this, *this};
 };
 
-TEST(Tracer, RightButtonOpensTheMenuOnly) {
-    Scene sc;
-    EXPECT_TRUE(sc.Press(2, 200.5f, 100.5f));
-    EXPECT_EQ(sc.menus, (std::vector<Op>{{'m', 200.5f, 100.5f}}));
-    EXPECT_TRUE(sc.canvas.ops.empty());
-    EXPECT_EQ(sc.s.DrawSpeed, 4);
-    EXPECT_EQ(sc.sliderClicks, 0);
-}
+// The right button opens the menu only; the left and the middle one trace the
+// same white line, whose second branch ends on the charge's coloured pixel.
+TEST(Tracer, RightButtonOpensTheMenuLeftAndMiddleTraceTheSameLine) {
+    Scene right, left, middle;
+    EXPECT_TRUE(right.Press(2, 200.5f, 100.5f));
+    EXPECT_EQ(right.menus, (std::vector<Op>{{'m', 200.5f, 100.5f}}));
+    EXPECT_TRUE(right.ops.empty());
+    EXPECT_EQ(right.s.DrawSpeed, 4);
+    EXPECT_EQ(right.sliderClicks, 0);
 
-TEST(Tracer, LeftAndMiddleButtonsTraceTheSameLine) {
-    Scene left, middle;
     EXPECT_TRUE(left.Press(1, 200.5f, 100.5f));
     EXPECT_TRUE(middle.Press(4, 200.5f, 100.5f));
-    EXPECT_GT(left.canvas.Count('l'), 2u);
-    EXPECT_EQ(left.canvas.ops, middle.canvas.ops);
-    for (const Scene* sc : {&left, &middle}) {
-        EXPECT_EQ(sc->s.DrawSpeed, 10);  // positive again, from the slider
-        EXPECT_GT(sc->loop.yields, 0);
-    }
-}
-
-TEST(Tracer, LineStopsOnAColouredPixelOfTheArea) {
-    Scene sc;
-    sc.Press(1, 200.5f, 100.5f);
-    // The second branch runs towards the charge and ends with the segment
-    // that lands on its coloured pixel.
-    const Op last = sc.canvas.ops.back();
+    EXPECT_GT(left.Count('l'), 2u);
+    EXPECT_EQ(left.ops, middle.ops);
+    EXPECT_EQ(left.ops.front(), (Op{'c', static_cast<float>(0xFFFFFF), 0}));
+    const Op last = left.ops.back();
     EXPECT_EQ(last.kind, 'l');
     EXPECT_EQ(std::floor(last.x), 100.0f);
     EXPECT_EQ(std::floor(last.y), 100.0f);
-    EXPECT_EQ(sc.canvas.ops.front(), (Op{'c', static_cast<float>(0xFFFFFF), 0}));
+    for (const Scene* sc : {&left, &middle}) {
+        EXPECT_EQ(sc->s.DrawSpeed, 10);  // positive again, from the slider
+        EXPECT_GT(sc->yields, 0);
+    }
 }
 
 // Where the start test fails nothing is drawn; where only the first stop
@@ -106,22 +102,19 @@ TEST(Tracer, StartAndFirstStopTests) {
         sc.s.MaxTension = c.maxTension;
         sc.s.TimeLimit = c.timeLimit;
         EXPECT_TRUE(sc.Press(1, c.x, c.y));
-        EXPECT_EQ(sc.canvas.Count('p'), c.plots);
-        EXPECT_EQ(sc.canvas.Count('c'), c.plots);
-        EXPECT_EQ(sc.canvas.Count('l'), 0u);
+        EXPECT_EQ(sc.Count('p'), c.plots);
+        EXPECT_EQ(sc.Count('c'), c.plots);
+        EXPECT_EQ(sc.Count('l'), 0u);
         EXPECT_EQ(sc.s.DrawSpeed, 10);
     }
 }
 
 TEST(Tracer, StepsFollowTheFieldAndASliderChangeDuringAYield) {
     Scene sc;
-    int yields = 0;
-    sc.loop.onYield = [&] {
-        if (++yields == 1) sc.s.DrawSpeed = 2;
-    };
+    sc.onYield = [&] { sc.s.DrawSpeed = sc.yields == 1 ? 2 : sc.s.DrawSpeed; };
     sc.Press(1, 200.5f, 100.5f);
     // Away from the positive charge: 10 pixels, then 2 after the slider moved.
-    const std::vector<Op> first(sc.canvas.ops.begin() + 1, sc.canvas.ops.begin() + 6);
+    const std::vector<Op> first(sc.ops.begin() + 1, sc.ops.begin() + 6);
     EXPECT_EQ(first, (std::vector<Op>{{'p', 200.5f, 100.5f}, {'p', 200.5f, 100.5f}, {'l', 210.5f, 100.5f},
                                       {'p', 210.5f, 100.5f}, {'l', 212.5f, 100.5f}}));
 }
@@ -130,28 +123,28 @@ TEST(Tracer, NestedPressDuringAYieldDrawsItsLineFirst) {
     Scene sc;
     bool nested = false;
     std::size_t opsBeforeNested = 0, opsAfterNested = 0;
-    sc.loop.onYield = [&] {
+    sc.onYield = [&] {
         if (nested) return;
         nested = true;
-        opsBeforeNested = sc.canvas.ops.size();
+        opsBeforeNested = sc.ops.size();
         sc.Press(1, 100.5f, 200.5f);
-        opsAfterNested = sc.canvas.ops.size();
+        opsAfterNested = sc.ops.size();
     };
     sc.Press(1, 200.5f, 100.5f);
     ASSERT_TRUE(nested);
     EXPECT_GT(opsAfterNested, opsBeforeNested + 2);
     // The nested line runs along x = 100.5 while the first runs along y = 100.5.
     for (std::size_t i = opsBeforeNested; i < opsAfterNested; ++i)
-        EXPECT_TRUE(sc.canvas.ops[i].kind != 'l' || sc.canvas.ops[i].x == 100.5f) << i;
+        EXPECT_TRUE(sc.ops[i].kind != 'l' || sc.ops[i].x == 100.5f) << i;
     EXPECT_EQ(sc.s.DrawSpeed, 10);
 }
 
 TEST(Tracer, StopDuringAYieldEndsAtOnceWithDrawSpeedRestored) {
     Scene sc;
-    sc.loop.alive = false;
+    sc.alive = false;
     EXPECT_FALSE(sc.Press(1, 200.5f, 100.5f));
-    EXPECT_EQ(sc.loop.yields, 1);
-    EXPECT_EQ(sc.canvas.Count('l'), 1u);
+    EXPECT_EQ(sc.yields, 1);
+    EXPECT_EQ(sc.Count('l'), 1u);
     EXPECT_EQ(sc.s.DrawSpeed, 10);
 }
 
@@ -160,7 +153,7 @@ TEST(Tracer, StepLimitReplacesTheTimeLimit) {
     sc.s.TimeLimit = -1;  // would end every branch before its first step
     sc.tracer.SetStepLimit(3);
     sc.Press(1, 300.5f, 100.5f);
-    EXPECT_EQ(sc.canvas.Count('l'), 6u);  // three steps a branch
+    EXPECT_EQ(sc.Count('l'), 6u);  // three steps a branch
     EXPECT_EQ(sc.tracer.Steps(), 6);
     EXPECT_EQ(sc.tracer.Branches(), 2);
 }

@@ -9,10 +9,11 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QTest>
 #include <initializer_list>
-#include <utility>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/PictureLoader.h"
@@ -28,26 +29,7 @@ namespace tovik::test {
 // The controls of a main window, found by their names as a user's script
 // would find them.
 struct Controls {
-    explicit Controls(QWidget& w)
-        : Command1(Find<QPushButton>(w, "Command1")),
-          Command2(Find<QPushButton>(w, "Command2")),
-          Command3(Find<QPushButton>(w, "Command3")),
-          Command4(Find<QPushButton>(w, "Command4")),
-          Command5(Find<QPushButton>(w, "Command5")),
-          Command6(Find<QPushButton>(w, "Command6")),
-          Command7(Find<QPushButton>(w, "Command7")),
-          Command8(Find<QPushButton>(w, "Command8")),
-          Er(Find<QLabel>(w, "Er")),
-          Ex(Find<QLabel>(w, "Ex")),
-          Ey(Find<QLabel>(w, "Ey")),
-          sldrDraw(Find<QSlider>(w, "sldrDraw")),
-          sldrCalc(Find<QSlider>(w, "sldrCalc")),
-          prBar(Find<QProgressBar>(w, "prBar")),
-          pctMain(Find<PictureArea>(w, "pctMain")),
-          Menu(Find<QMenu>(w, "Menu")),
-          mnCharge(Find<QAction>(w, "mnCharge")),
-          mnClear(Find<QAction>(w, "mnClear")),
-          mnLines(Find<QAction>(w, "mnLines")) {}
+    explicit Controls(QWidget& window) : w(window) {}
 
     template <typename T>
     static T* Find(QObject& parent, const char* name) {
@@ -55,14 +37,20 @@ struct Controls {
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
+    template <typename T>
+    T* Get(const char* name) { return Find<T>(w, name); }
 
-    QPushButton *Command1, *Command2, *Command3, *Command4, *Command5, *Command6, *Command7, *Command8;
-    QLabel *Er, *Ex, *Ey;
-    QSlider *sldrDraw, *sldrCalc;
-    QProgressBar* prBar;
-    PictureArea* pctMain;
-    QMenu* Menu;
-    QAction *mnCharge, *mnClear, *mnLines;
+    QWidget& w;
+    QPushButton *Command1 = Get<QPushButton>("Command1"), *Command2 = Get<QPushButton>("Command2"),
+                *Command3 = Get<QPushButton>("Command3"), *Command4 = Get<QPushButton>("Command4"),
+                *Command5 = Get<QPushButton>("Command5"), *Command6 = Get<QPushButton>("Command6"),
+                *Command7 = Get<QPushButton>("Command7"), *Command8 = Get<QPushButton>("Command8");
+    QLabel *Er = Get<QLabel>("Er"), *Ex = Get<QLabel>("Ex"), *Ey = Get<QLabel>("Ey");
+    QSlider *sldrDraw = Get<QSlider>("sldrDraw"), *sldrCalc = Get<QSlider>("sldrCalc");
+    QProgressBar* prBar = Get<QProgressBar>("prBar");
+    PictureArea* pctMain = Get<PictureArea>("pctMain");
+    QMenu* Menu = Get<QMenu>("Menu");
+    QAction *mnCharge = Get<QAction>("mnCharge"), *mnClear = Get<QAction>("mnClear");
 };
 
 // A main window over its own state and a settings store in a temporary
@@ -90,6 +78,11 @@ struct TestWindow {
         services.beep = [this] { ++beeps; };
         services.exit = [this] { ++exits; };
         if (create) Create();
+    }
+    // A shown window with `picture` in its drawing area.
+    explicit TestWindow(const QImage& picture) : TestWindow() {
+        window->show();
+        window->ShowPicture(picture);
     }
     void Create() {
         window = std::make_unique<MainWindow>(state, *store, services);
@@ -141,14 +134,6 @@ inline std::string Stored(const SettingsStore& store, const char* name) {
     std::string text;
     store.GetKeyValue(KeyRoot::CurrentUser, SettingsStore::KeyPath, name, text);
     return text;
-}
-
-// The first `count` widgets that Tab reaches from `from` on, `from` first.
-inline std::vector<QWidget*> TabChain(QWidget* from, std::size_t count) {
-    std::vector<QWidget*> chain{from};
-    for (QWidget* c = from->nextInFocusChain(); chain.size() < count && c; c = c->nextInFocusChain())
-        if (c->focusPolicy() & Qt::TabFocus) chain.push_back(c);
-    return chain;
 }
 
 }  // namespace tovik::test

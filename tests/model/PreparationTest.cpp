@@ -2,8 +2,8 @@
 
 #include <array>
 #include <cmath>
+#include <vector>
 
-#include "model/FakeHosts.h"
 #include "model/Preparation.h"
 
 namespace tovik {
@@ -15,19 +15,35 @@ constexpr std::uint32_t kRed = 0xFF0000;
 // Left, top, right, bottom.
 std::array<int, 4> Area(const SimState& s) { return {s.AreaLeft, s.AreaTop, s.AreaRight, s.AreaBottom}; }
 
-struct Prepared {
-    explicit Prepared(int calcSpeed, int w = 781, int h = 469) : picture(w, h), cell(calcSpeed) { s.MaxCharge = 1000; }
-    PreparationResult Run() { return PrepareChargeModel(s, picture.Input(cell), picture); }
+// A drawing area of w x h pixels held as RGB32 words, prepared with cells of
+// side `cell`, recording what Preparation reports about it.
+struct Prepared : PreparationProgress {
+    explicit Prepared(int cell, int w = 781, int h = 469)
+        : cell(cell), width(w), height(h), pixels(static_cast<std::size_t>(w) * h, 0xFF000000u) {
+        s.MaxCharge = 1000;
+    }
+    void SetPixel(int x, int y, std::uint32_t rgb) { pixels[static_cast<std::size_t>(y) * width + x] = 0xFF000000u | rgb; }
+    PreparationResult Run() {
+        const PreparationInput in{{pixels.data(), width, width, height}, float(width), float(height), cell};
+        return PrepareChargeModel(s, in, *this);
+    }
+    void ColumnSampled(int x) override { columns.push_back(x); }
+    void MarkerShown() override { ++markerShown; }
+    void MarkerMoved(float l, float t, float w, float h) override { marker.push_back({l, t, w, h}); }
 
     SimState s;
-    test::FakePicture picture;
-    int cell;
+    std::int32_t cell;
+    int width, height;
+    std::vector<std::uint32_t> pixels;
+    std::vector<int> columns;
+    int markerShown = 0;
+    std::vector<std::array<float, 4>> marker;
 };
 
 TEST(Preparation, BlueBlockAtCellSideOne) {
     Prepared p(1);
     for (int x = 100; x <= 102; ++x)
-        for (int y = 50; y <= 52; ++y) p.picture.SetPixel(x, y, kBlue);
+        for (int y = 50; y <= 52; ++y) p.SetPixel(x, y, kBlue);
     const PreparationResult r = p.Run();
     EXPECT_EQ(p.s.CalcSpeed, 1);
     EXPECT_EQ(Area(p.s), (std::array{100, 50, 103, 53}));
@@ -37,10 +53,13 @@ TEST(Preparation, BlueBlockAtCellSideOne) {
     EXPECT_EQ(r.meanFloor, 562);
     EXPECT_EQ(p.s.PicWidth, 781);
     EXPECT_EQ(p.s.PicHeight, 469);
+    // Progress every fifth column.
+    ASSERT_EQ(p.columns.size(), 157u);
+    for (int k = 0; k < 157; ++k) ASSERT_EQ(p.columns[k], 5 * k);
     // The marker closes in on the aligned area in 20 steps.
-    EXPECT_EQ(p.picture.markerShown, 1);
-    ASSERT_EQ(p.picture.marker.size(), 20u);
-    const std::array<float, 4> last = p.picture.marker.back(), aligned{100, 50, 3, 3};
+    EXPECT_EQ(p.markerShown, 1);
+    ASSERT_EQ(p.marker.size(), 20u);
+    const std::array<float, 4> last = p.marker.back(), aligned{100, 50, 3, 3};
     for (int k = 0; k < 4; ++k) EXPECT_NEAR(last[k], aligned[k], 0.01) << k;
 }
 
@@ -62,7 +81,7 @@ TEST(Preparation, AreasAlignToWholeCells) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Prepared p(c.calcSpeed);
-        for (auto [x, y] : c.pixels) p.picture.SetPixel(x, y, c.colour);
+        for (auto [x, y] : c.pixels) p.SetPixel(x, y, c.colour);
         PreparationResult r;
         ASSERT_NO_THROW(r = p.Run());
         EXPECT_EQ(Area(p.s), c.area);
@@ -94,50 +113,37 @@ TEST(Preparation, GridsHoldTheWorstAlignedArea) {
 TEST(Preparation, ChargeIsProportionalToBlueMinusRedAndOtherColoursAreUncharged) {
     Prepared p(1);
     int x = 10;
-    for (std::uint32_t uncharged : {0xFF00FFu, 0xFFFFFFu, 0x00FF00u, 0xC8C8C8u}) p.picture.SetPixel(x++, 10, uncharged);
-    p.picture.SetPixel(200, 100, 0x000080);  // blue 128
-    p.picture.SetPixel(201, 100, 0x400080);  // blue 128, red 64
+    for (std::uint32_t uncharged : {0xFF00FFu, 0xFFFFFFu, 0x00FF00u, 0xC8C8C8u}) p.SetPixel(x++, 10, uncharged);
+    p.SetPixel(200, 100, 0x000080);  // blue 128
+    p.SetPixel(201, 100, 0x400080);  // blue 128, red 64
     p.Run();
     EXPECT_EQ(Area(p.s), (std::array{200, 100, 202, 101}));
     EXPECT_EQ(p.s.Cell(0, 0), static_cast<float>(1000.0 * 128 / 255));
     EXPECT_EQ(p.s.Cell(1, 0), static_cast<float>(1000.0 * 64 / 255));
 }
 
-TEST(Preparation, PictureWithoutChargeGivesAnEmptyModelEveryTime) {
-    Prepared p(8);
-    p.picture.SetPixel(100, 100, kBlue);
+// A later picture, with less charge or none, keeps nothing of an earlier one.
+TEST(Preparation, NoChargeOfAnEarlierPictureRemains) {
+    Prepared p(1);
+    for (int x = 0; x < 300; ++x) p.SetPixel(x, 0, kBlue);
     p.Run();
-    ASSERT_NE(p.s.Cell(0, 0), 0.0f);
-    p.picture.SetPixel(100, 100, 0);
-    for (int run = 0; run < 3; ++run) {
+    std::fill(p.pixels.begin(), p.pixels.end(), 0xFF000000u);
+    p.SetPixel(0, 0, kRed);
+    p.Run();
+    EXPECT_EQ(p.s.Cell(0, 0), -1000.0f);
+    for (int i = 1; i < 300; ++i) ASSERT_EQ(p.s.Cell(i, 0), 0.0f) << i;
+    p.SetPixel(0, 0, 0);
+    for (int run = 0; run < 2; ++run) {
         EXPECT_EQ(p.Run().meanFloor, 0) << run;
         EXPECT_EQ(Area(p.s), (std::array{0, 0, 0, 0})) << run;
         for (float v : p.s.ChargeDensity) ASSERT_EQ(v, 0.0f);
     }
 }
 
-TEST(Preparation, NoChargeOfAnEarlierPictureRemains) {
-    Prepared p(1);
-    for (int x = 0; x < 300; ++x) p.picture.SetPixel(x, 0, kBlue);
-    p.Run();
-    std::fill(p.picture.pixels.begin(), p.picture.pixels.end(), 0xFF000000u);
-    p.picture.SetPixel(0, 0, kRed);
-    p.Run();
-    EXPECT_EQ(p.s.Cell(0, 0), -1000.0f);
-    for (int i = 1; i < 300; ++i) ASSERT_EQ(p.s.Cell(i, 0), 0.0f) << i;
-}
-
-TEST(Preparation, ProgressEveryFifthColumn) {
-    Prepared p(8, 200, 50);
-    p.Run();
-    ASSERT_EQ(p.picture.columns.size(), 40u);
-    for (int k = 0; k < 40; ++k) EXPECT_EQ(p.picture.columns[k], 5 * k);
-}
-
 TEST(Preparation, OverflowingCellIsARunTimeError) {
     Prepared p(2);
     p.s.MaxCharge = 3e38f;  // two such pixels in one cell pass the single range
-    for (int x = 0; x < 2; ++x) p.picture.SetPixel(x, 0, kBlue);
+    for (int x = 0; x < 2; ++x) p.SetPixel(x, 0, kBlue);
     const std::uint64_t generation = p.s.ModelGeneration;
     EXPECT_THROW(p.Run(), RunTimeError);
     // Readers of the model rebuild what they derived from it.

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QTest>
+#include <QKeyEvent>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
@@ -15,21 +15,9 @@ namespace {
 
 using test::Dipole;
 
-// A blue disc: a net charge, whose lines run off the picture for a long way.
-QImage Disc() {
-    QImage img(781, 469, QImage::Format_RGB32);
-    img.fill(Qt::black);
-    for (int y = -60; y <= 60; ++y)
-        for (int x = -60; x <= 60; ++x)
-            if (x * x + y * y <= 3600) img.setPixel(390 + x, 234 + y, qRgb(0, 0, 255));
-    return img;
-}
-
 // A shown, prepared main window over a picture.
 struct Prepared : test::TestWindow {
-    explicit Prepared(const QImage& picture = Dipole(), int cellSlider = 2) {
-        window->show();
-        window->ShowPicture(picture);
+    explicit Prepared(const QImage& picture = Dipole(), int cellSlider = 2) : TestWindow(picture) {
         SetSliderQuietly(c->sldrCalc, cellSlider);
         QTest::mouseClick(c->Command3, Qt::LeftButton);
         EXPECT_TRUE(errors.isEmpty());
@@ -49,8 +37,9 @@ struct Receiver : QObject {
 };
 
 TEST(RunControl, AnEventPostedDuringALongTraceIsHandledAtOnce) {
-    Prepared t(Disc(), 5);
-    t.state.TimeLimit = 30;  // the line runs far off the picture
+    // A net charge, whose lines run off the picture for a long way.
+    Prepared t(test::Picture({{{330, 174, 121, 121}, qRgb(0, 0, 255)}}), 5);
+    t.state.TimeLimit = 30;
     SetSliderQuietly(t.c->sldrDraw, 10);
     Receiver receiver;
     QElapsedTimer posted;
@@ -81,21 +70,14 @@ TEST(RunControl, AnEventPostedDuringALongTraceIsHandledAtOnce) {
     EXPECT_EQ(t.state.DrawSpeed, 1);
 }
 
-TEST(RunControl, ProgressBarCountsTheSquaresOfARunAndHidesAfterwards) {
-    Prepared t;
-    t.state.PartDimmension = 180;  // 4 x 2 squares
-    t.values.clear();
-    QTest::mouseClick(t.c->Command2, Qt::LeftButton);
-    ASSERT_GE(t.values.size(), 8u);
-    EXPECT_EQ(std::vector<int>(t.values.end() - 8, t.values.end()), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_EQ(t.c->prBar->maximum(), 8);
-    EXPECT_FALSE(t.c->prBar->isVisible());
-    EXPECT_EQ(t.beeps, 1);
-}
-
 TEST(RunControl, EscapeStopsARunPartWay) {
     Prepared t;
-    QTimer::singleShot(150, t.window.get(), [&] { QTest::keyClick(t.window.get(), Qt::Key_Escape); });
+    // Escape reaches the window once the first square is done.
+    bool pressed = false;
+    QObject::connect(t.c->prBar, &QProgressBar::valueChanged, t.window.get(), [&](int done) {
+        if (done != 1 || std::exchange(pressed, true)) return;
+        QCoreApplication::postEvent(t.window.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    });
     QTest::mouseClick(t.c->Command2, Qt::LeftButton);
     ASSERT_FALSE(t.values.empty());
     const int total = t.c->prBar->maximum();
@@ -112,10 +94,11 @@ TEST(RunControl, EscapeStopsARunPartWay) {
     EXPECT_EQ(t.beeps, 1);
 }
 
-// A run started during a run shows its own squares, then gives the bar back.
-TEST(RunControl, NestedRunGivesTheBarBackToTheOuterRun) {
+// "Пуск" counts its squares in the progress bar and hides it afterwards; a run
+// started during a run shows its own squares, then gives the bar back.
+TEST(RunControl, ProgressBarCountsTheSquaresAndANestedRunGivesItBack) {
     Prepared t;
-    t.state.PartDimmension = 180;
+    t.state.PartDimmension = 180;  // 4 x 2 squares
     bool nested = false;
     int outerMaximum = 0;
     QTimer::singleShot(0, t.window.get(), [&] {
@@ -127,9 +110,13 @@ TEST(RunControl, NestedRunGivesTheBarBackToTheOuterRun) {
         EXPECT_TRUE(t.c->prBar->isVisible());
         t.state.PartDimmension = 180;
     });
+    t.values.clear();
     QTest::mouseClick(t.c->Command2, Qt::LeftButton);
     EXPECT_TRUE(nested);
     EXPECT_EQ(outerMaximum, 8);
+    ASSERT_GE(t.values.size(), 8u);
+    EXPECT_EQ(std::vector<int>(t.values.end() - 8, t.values.end()), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(t.c->prBar->maximum(), 8);
     EXPECT_EQ(t.beeps, 2);
     EXPECT_FALSE(t.c->prBar->isVisible());
 }
