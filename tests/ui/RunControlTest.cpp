@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QTimer>
 #include <atomic>
-#include <chrono>
 #include <thread>
 
 #include "gui/TestWindow.h"
@@ -26,47 +24,36 @@ struct Prepared : test::TestWindow {
     std::vector<int> values;
 };
 
-// Receives an event posted from another thread and notes when it came.
+// Receives an event posted from another thread; its handling ends the trace.
 struct Receiver : QObject {
+    explicit Receiver(QWidget* window) : window(window) {}
     bool event(QEvent* e) override {
         if (e->type() != QEvent::User) return QObject::event(e);
-        handled.start();
+        handled = true;
+        QCoreApplication::postEvent(window, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
         return true;
     }
-    QElapsedTimer handled;
+    QWidget* window;
+    bool handled = false;
 };
 
-TEST(RunControl, AnEventPostedDuringALongTraceIsHandledAtOnce) {
+// An event that another thread posts while a trace runs is handled while it
+// runs: the trace has no limit of its own here, so only that event ends it.
+TEST(RunControl, AnEventPostedDuringALongTraceIsHandledWhileItRuns) {
     // A net charge, whose lines run off the picture for a long way.
     Prepared t(test::Picture({{{330, 174, 121, 121}, qRgb(0, 0, 255)}}), 5);
-    t.state.TimeLimit = 30;
+    t.state.TimeLimit = 1e9f;
     SetSliderQuietly(t.c->sldrDraw, 10);
-    Receiver receiver;
-    QElapsedTimer posted;
-    std::atomic<bool> sent{false};
+    Receiver receiver(t.window.get());
+    std::atomic<bool> tracing{false};
+    QTimer::singleShot(0, t.window.get(), [&] { tracing = true; });
     std::thread poster([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        posted.start();
+        while (!tracing) std::this_thread::yield();
         QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
-        sent = true;
     });
-    // Escape ends the trace once the event has been seen.
-    QTimer stopper;
-    QObject::connect(&stopper, &QTimer::timeout, [&] {
-        if (receiver.handled.isValid()) QTest::keyClick(t.window.get(), Qt::Key_Escape);
-    });
-    stopper.start(1);
-    QElapsedTimer trace;
-    trace.start();
     QTest::mouseClick(t.c->pctMain, Qt::LeftButton, Qt::NoModifier, QPoint(100 + 2, 150 + 2));
-    const qint64 traced = trace.elapsed();
     poster.join();
-    ASSERT_TRUE(sent);
-    ASSERT_TRUE(receiver.handled.isValid());
-    // Handled while the trace ran, not after it: a loaded test machine may
-    // delay it by a scheduler slice, not by the rest of the trace.
-    EXPECT_LT(posted.msecsTo(receiver.handled), 250);
-    EXPECT_LT(traced, 10000);
+    EXPECT_TRUE(receiver.handled);
     EXPECT_EQ(t.state.DrawSpeed, 1);
 }
 
