@@ -96,19 +96,18 @@ struct SettingsStore::Impl {
     }
     QString MachineFile() const { return directory + QStringLiteral("/Tovik-machine.conf"); }
 
-    // True when QSettings may read and write the file without blocking: the
-    // file is usable, and its lock file is absent or left by a process that
-    // is gone (it is removed then). A lock that a live process holds is
-    // waited for, a second at most over the life of the store; QSettings
-    // itself would wait half a minute for a stale lock before taking it over.
-    bool Ready(const QString& file) {
-        if (!UsableFile(file)) return false;
+    // True when the file's lock file is absent, or left by a process that is
+    // gone (it is removed then). A lock that a live process holds is waited
+    // for, a second at most over the life of the store; QSettings itself
+    // would wait half a minute for a stale lock before taking it over, and
+    // for ever on a lock file that is no regular file.
+    bool LockCleared(const QString& file) {
         const QString lockPath = file + QStringLiteral(".lock");
         const QDeadlineTimer deadline(lockWaitLeftMs);
         for (;;) {
             struct stat st {};
             if (::lstat(QFile::encodeName(lockPath).constData(), &st) != 0) return errno == ENOENT;
-            if (!S_ISREG(st.st_mode)) return false;  // no lock QSettings could ever take
+            if (!S_ISREG(st.st_mode)) return false;
             // Removed only when no live process has it locked.
             if (QLockFile(lockPath).removeStaleLockFile()) return true;
             lockWaitLeftMs = static_cast<int>(deadline.remainingTime());
@@ -117,25 +116,28 @@ struct SettingsStore::Impl {
         }
     }
 
-    // The settings over a file; none when it cannot be used.
-    std::unique_ptr<QSettings> Open(const QString& file) {
-        if (!Ready(file)) return nullptr;
+    // The settings over a file; none when it cannot be used. QSettings reads
+    // without the lock, but writes under it: a write waits for the lock to
+    // clear, and is not made while it stays.
+    std::unique_ptr<QSettings> Open(const QString& file, bool write) {
+        if (!UsableFile(file) || (!LockCleared(file) && write)) return nullptr;
         return std::make_unique<QSettings>(file, QSettings::IniFormat);
     }
 
-    std::unique_ptr<QSettings> OpenUser() {
+    std::unique_ptr<QSettings> OpenUser(bool write) {
 #ifdef Q_OS_WIN
         if (directory.isEmpty())
             return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, Organisation,
                                                Application);
 #endif
         // The user's file alone: no organisation-wide or system files.
-        return Open(UserFile());
+        return Open(UserFile(), write);
     }
 
     Location Locate(KeyRoot root, std::string_view keyName) {
-        if (root == KeyRoot::CurrentUser && IsProgramKey(keyName)) return {OpenUser(), QString()};
-        if (!directory.isEmpty()) return {Open(root == KeyRoot::CurrentUser ? UserFile() : MachineFile()), GroupOf(keyName)};
+        if (root == KeyRoot::CurrentUser && IsProgramKey(keyName)) return {OpenUser(false), QString()};
+        if (!directory.isEmpty())
+            return {Open(root == KeyRoot::CurrentUser ? UserFile() : MachineFile(), false), GroupOf(keyName)};
 #ifdef Q_OS_WIN
         QString path = FromUtf8(keyName);
         path.replace(QLatin1Char('/'), QLatin1Char('\\'));
@@ -143,7 +145,7 @@ struct SettingsStore::Impl {
                                                           : QStringLiteral("HKEY_LOCAL_MACHINE\\");
         return {std::make_unique<QSettings>(hive + path, QSettings::NativeFormat), QString()};
 #else
-        if (root == KeyRoot::CurrentUser) return {OpenUser(), GroupOf(keyName)};
+        if (root == KeyRoot::CurrentUser) return {OpenUser(false), GroupOf(keyName)};
         auto s = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::SystemScope,
                                              Organisation, Application);
         s->setFallbacksEnabled(false);
@@ -171,7 +173,7 @@ void SettingsStore::SetKeyValue(std::string_view name, std::string_view text) {
     if (!impl_->keyOpen) return;
     // Opened for each write and closed right after it, so that QSettings
     // never syncs later on its own, where no lock is checked.
-    const std::unique_ptr<QSettings> settings = impl_->OpenUser();
+    const std::unique_ptr<QSettings> settings = impl_->OpenUser(true);
     if (!settings) {
         impl_->Notify(StoreAccess::Write, name, text);
         return;
@@ -220,7 +222,7 @@ bool SettingsStore::IsKeyOpen() const { return impl_->keyOpen; }
 
 QString SettingsStore::userFileName() const {
 #ifdef Q_OS_WIN
-    if (impl_->directory.isEmpty()) return impl_->OpenUser()->fileName();
+    if (impl_->directory.isEmpty()) return impl_->OpenUser(false)->fileName();
 #endif
     return impl_->UserFile();
 }
@@ -232,7 +234,7 @@ QString SettingsStore::machineFileName() const {
 bool SettingsStore::SetMachineValue(std::string_view keyName, std::string_view valueName,
                                     std::string_view text) {
     if (impl_->directory.isEmpty()) return false;
-    const std::unique_ptr<QSettings> s = impl_->Open(impl_->MachineFile());
+    const std::unique_ptr<QSettings> s = impl_->Open(impl_->MachineFile(), true);
     if (!s) return false;
     s->setValue(GroupOf(keyName) + FromUtf8(valueName), FromUtf8(text));
     s->sync();

@@ -39,7 +39,7 @@ enum class StoreAccess { Read, Write };
 // file (a FIFO, a device, a folder) is never opened and is ignored like an
 // unreadable one; a lock file left by a process that is gone is removed; a
 // lock that a live process holds is waited for a second at most over the
-// life of the store, and while it stays the file is not touched.
+// life of the store, and while it stays nothing is written.
 class SettingsStore : public SettingsWriter {
 public:
     static constexpr const char* KeyPath = "SOFTWARE\\Quillfeather\\Tovik";
