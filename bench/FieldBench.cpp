@@ -2,10 +2,12 @@
 // plain checked walk over every cell, on four charge pictures. Run through
 // scripts/bench.sh, which adds the numpy baseline and prints the table.
 //
-//   tovik_field_bench [--export_cases=DIR] [Google Benchmark flags]
+//   tovik_field_bench [--export_cases=DIR] [--field_kernel=plain|avx2] [Google Benchmark flags]
 //
 // --export_cases writes each case's charged cells, its points and the
-// evaluator's results there, for bench/field_numpy.py.
+// evaluator's results there, for bench/field_numpy.py. --field_kernel holds
+// the evaluator to a slower version of the arithmetic than the processor's
+// best.
 
 #include <benchmark/benchmark.h>
 
@@ -227,6 +229,10 @@ int main(int argc, char** argv) {
         const std::string_view a = argv[k];
         if (a.rfind("--export_cases=", 0) == 0)
             exportDir = std::string(a.substr(15));
+        else if (a == "--field_kernel=plain")
+            tovik::kernel::LimitVersion(tovik::kernel::Version::Plain);
+        else if (a == "--field_kernel=avx2")
+            tovik::kernel::LimitVersion(tovik::kernel::Version::Avx2);
         else
             args.push_back(argv[k]);
     }

@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <bit>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -17,67 +15,6 @@ namespace tovik::kernel {
 namespace {
 
 std::atomic<int> versionLimit{static_cast<int>(Version::Avx512)};
-
-// --- the exact cube ----------------------------------------------------------
-
-// A 192-bit unsigned integer, least significant word first.
-struct Wide {
-    std::uint64_t w[3] = {0, 0, 0};
-
-    bool Bit(int i) const { return i < 192 && ((w[i / 64] >> (i % 64)) & 1u) != 0; }
-    // Whether any of the bits below bit k is set.
-    bool AnyBelow(int k) const {
-        for (int i = 0; i < 3 && 64 * i < k; ++i) {
-            const int bits = k - 64 * i;
-            const std::uint64_t mask = bits >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << bits) - 1;
-            if (w[i] & mask) return true;
-        }
-        return false;
-    }
-    // The value shifted right by s bits, 0 < s < 192, when it fits in a word.
-    std::uint64_t ShiftedRight(int s) const {
-        const int word = s / 64, bit = s % 64;
-        std::uint64_t r = w[word] >> bit;
-        if (bit != 0 && word + 1 < 3) r |= w[word + 1] << (64 - bit);
-        return r;
-    }
-    int BitLength() const {
-        for (int i = 2; i >= 0; --i)
-            if (w[i] != 0) return 64 * i + 64 - std::countl_zero(w[i]);
-        return 0;
-    }
-};
-
-// The 128-bit product of two words, as (high, low).
-inline void Multiply64(std::uint64_t a, std::uint64_t b, std::uint64_t& high, std::uint64_t& low) {
-#ifdef __SIZEOF_INT128__
-    const unsigned __int128 p = static_cast<unsigned __int128>(a) * b;
-    low = static_cast<std::uint64_t>(p);
-    high = static_cast<std::uint64_t>(p >> 64);
-#else
-    const std::uint64_t a0 = a & 0xFFFFFFFFu, a1 = a >> 32, b0 = b & 0xFFFFFFFFu, b1 = b >> 32;
-    const std::uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
-    const std::uint64_t middle = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
-    low = (middle << 32) | (p00 & 0xFFFFFFFFu);
-    high = p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32);
-#endif
-}
-
-// m cubed, for m below 2^53.
-inline Wide CubeOf(std::uint64_t m) {
-    std::uint64_t squareHigh, squareLow;
-    Multiply64(m, m, squareHigh, squareLow);  // below 2^106
-    std::uint64_t lowHigh, lowLow, highHigh, highLow;
-    Multiply64(squareLow, m, lowHigh, lowLow);
-    Multiply64(squareHigh, m, highHigh, highLow);  // below 2^95
-    Wide c;
-    c.w[0] = lowLow;
-    c.w[1] = lowHigh + highLow;
-    c.w[2] = highHigh + (c.w[1] < lowHigh ? 1 : 0);
-    return c;
-}
-
-// --- one cell -----------------------------------------------------------------
 
 // The term of one cell; false for a cell whose centre is the point.
 inline bool Term(double x, double y, double cx, double cy, float q, double& tx, double& ty) {
@@ -177,21 +114,34 @@ __attribute__((target("avx2,fma"))) inline void Terms4(const CellArrays& c, std:
     ty = _mm256_blendv_pd(_mm256_mul_pd(ry, w), negZero, atCentre);
 }
 
+// Adds the terms of four cells to e, (x, y) side by side, in cell order.
+__attribute__((target("avx2,fma"))) inline __m128d AddTerms4(__m128d e, __m256d tx, __m256d ty) {
+    const __m256d even = _mm256_unpacklo_pd(tx, ty);  // cells 0 and 2
+    const __m256d odd = _mm256_unpackhi_pd(tx, ty);   // cells 1 and 3
+    e = _mm_add_pd(e, _mm256_castpd256_pd128(even));
+    e = _mm_add_pd(e, _mm256_castpd256_pd128(odd));
+    e = _mm_add_pd(e, _mm256_extractf128_pd(even, 1));
+    return _mm_add_pd(e, _mm256_extractf128_pd(odd, 1));
+}
+
 __attribute__((target("avx2,fma"))) void Avx2Accumulate(const CellArrays& c, std::size_t begin, std::size_t end,
                                                         double x, double y, double& ex, double& ey) {
     const __m256d px = _mm256_set1_pd(x);
     const __m256d py = _mm256_set1_pd(y);
     __m128d e = _mm_set_pd(ey, ex);  // (x, y) side by side: one addition per cell
     std::size_t k = begin;
+    // The terms of 16 cells are formed before they are added: the additions
+    // wait for one another, the terms do not, and the processor overlaps
+    // more of them this way.
+    for (; k + 16 <= end; k += 16) {
+        __m256d tx[4], ty[4];
+        for (int u = 0; u < 4; ++u) Terms4(c, k + 4 * u, px, py, tx[u], ty[u]);
+        for (int u = 0; u < 4; ++u) e = AddTerms4(e, tx[u], ty[u]);
+    }
     for (; k + 4 <= end; k += 4) {
         __m256d tx, ty;
         Terms4(c, k, px, py, tx, ty);
-        const __m256d even = _mm256_unpacklo_pd(tx, ty);  // cells k and k + 2
-        const __m256d odd = _mm256_unpackhi_pd(tx, ty);   // cells k + 1 and k + 3
-        e = _mm_add_pd(e, _mm256_castpd256_pd128(even));
-        e = _mm_add_pd(e, _mm256_castpd256_pd128(odd));
-        e = _mm_add_pd(e, _mm256_extractf128_pd(even, 1));
-        e = _mm_add_pd(e, _mm256_extractf128_pd(odd, 1));
+        e = AddTerms4(e, tx, ty);
     }
     ex = _mm_cvtsd_f64(e);
     ey = _mm_cvtsd_f64(_mm_unpackhi_pd(e, e));
@@ -373,38 +323,6 @@ void ComputeTerms(const CellArrays& cells, std::size_t begin, std::size_t end, d
 #endif
     default: return PlainCompute(cells, begin, end, x, y, terms);
     }
-}
-
-double Cube(double d) {
-    if (d == 0 || !std::isfinite(d)) return d * d * d;  // zeros, infinities and NaN keep their kind
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(std::fabs(d));
-    const int biased = static_cast<int>(bits >> 52);
-    const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
-    // |d| = m * 2^k with m below 2^53, so |d|^3 = m^3 * 2^(3k).
-    const std::uint64_t m = biased == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
-    const int k = (biased == 0 ? 1 : biased) - 1075;
-    const Wide c = CubeOf(m);
-    const int length = c.BitLength();
-    const int top = length - 1 + 3 * k;  // exponent of the leading bit
-    if (top > 1023) return std::copysign(std::numeric_limits<double>::infinity(), d);
-    // The last bit kept: 52 below the leading one, or the last bit of the
-    // subnormal numbers. The result is kept * 2^last, kept below 2^53 or
-    // just reaching it after rounding up.
-    const int last = std::max(top - 52, -1074);
-    const int shift = last - 3 * k;
-    std::uint64_t kept;
-    if (shift <= 0) {
-        kept = c.w[0] << -shift;  // exact: at most 53 bits
-    } else {
-        kept = shift < 192 ? c.ShiftedRight(shift) : 0;
-        const bool half = c.Bit(shift - 1);
-        if (half && ((kept & 1u) || c.AnyBelow(std::min(shift - 1, 192)))) ++kept;
-    }
-    // The bits of kept * 2^last: the exponent field counts from 2^-1074 for
-    // subnormal numbers, and a carry out of the fraction moves the exponent up
-    // by one, up to the bits of infinity.
-    const std::uint64_t result = (static_cast<std::uint64_t>(last + 1075) << 52) + kept - (std::uint64_t{1} << 52);
-    return std::copysign(std::bit_cast<double>(result), d);
 }
 
 void Cubes(const double* d, double* out, std::size_t n) {

@@ -16,6 +16,8 @@
 
 #include <cstddef>
 
+#include "field/Cube.h"
+
 namespace tovik::kernel {
 
 struct CellArrays {
@@ -36,11 +38,6 @@ void ComputeTerms(const CellArrays& cells, std::size_t begin, std::size_t end, d
 
 // Adds stored terms of cells [begin, end) to (ex, ey) in order.
 void AddTerms(const double* terms, std::size_t begin, std::size_t end, double& ex, double& ey);
-
-// The cube of d rounded once to the nearest double, ties to even: the bits of
-// d * d * d worked out exactly and then rounded. Exact integer arithmetic, on
-// any processor.
-double Cube(double d);
 
 // out[k] = Cube(d[k]) for k in [0, n), through the version in use (the
 // vector version forms the cubes its own way, with the same bits).
