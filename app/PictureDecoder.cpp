@@ -31,8 +31,6 @@ namespace {
 
 constexpr const char* kDecoderName = "tovik-decoder";
 constexpr int kDefaultTimeLimitMs = 10000;
-constexpr int kCpuLimitSeconds = 3;
-constexpr qint64 kMemoryLimitBytes = 768LL * 1024 * 1024;
 // A decode that takes longer than this shows the busy pointer.
 constexpr int kBusyPointerDelayMs = 300;
 
@@ -90,7 +88,7 @@ public:
             struct rlimit none = {0, 0};
             setrlimit(RLIMIT_CORE, &none);
             // Past the soft limit the decoder gets SIGXCPU, past the hard one SIGKILL.
-            struct rlimit cpu = {kCpuLimitSeconds, kCpuLimitSeconds + 1};
+            struct rlimit cpu = {metafile::kDecoderCpuSeconds, metafile::kDecoderCpuSeconds + 1};
             setrlimit(RLIMIT_CPU, &cpu);
             if (memoryLimit > 0) {
                 struct rlimit as = {static_cast<rlim_t>(memoryLimit), static_cast<rlim_t>(memoryLimit)};
@@ -174,13 +172,13 @@ void SetDecoderTimeLimit(int milliseconds) { TimeLimit() = milliseconds > 0 ? mi
 
 int DecoderTimeLimit() { return TimeLimit(); }
 
-int DecoderCpuLimit() { return kCpuLimitSeconds; }
+int DecoderCpuLimit() { return metafile::kDecoderCpuSeconds; }
 
 qint64 DecoderMemoryLimit() {
 #ifdef TOVIK_ADDRESS_SANITIZER
     return 0;
 #else
-    return kMemoryLimitBytes;
+    return metafile::kDecoderMemoryBytes;
 #endif
 }
 

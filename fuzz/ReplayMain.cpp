@@ -3,11 +3,12 @@
 // the target's folder of regression inputs (each one a crash, a hang or a
 // fault once found), so that none of them comes back.
 //
-// Usage: REPLAY [--cpu-limit=SECONDS] FOLDER_OR_FILE...
-// With a CPU limit every input runs in a child process of its own under that
-// limit, as tovik-decoder runs: an input the limit stops (one that makes a
-// metafile library loop) passes, since tovik refuses it the same way; a crash
-// fails. Exit status 0 when at least one input ran and none failed.
+// Usage: REPLAY [--decoder-limits] FOLDER_OR_FILE...
+// With --decoder-limits every input runs in a child process of its own under
+// the CPU-time and address-space limits of tovik-decoder: an input that the
+// CPU limit stops (one that makes a metafile library loop) passes, since tovik
+// refuses it the same way; a crash fails. Exit status 0 when at least one
+// input ran and none failed.
 
 #include <algorithm>
 #include <csignal>
@@ -20,6 +21,8 @@
 #include <iterator>
 #include <vector>
 
+#include "app/metafile/RasterFormat.h"
+
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -29,28 +32,39 @@ extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** arg
 
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
 // True unless the input crashed its child.
-bool Run(const std::filesystem::path& file, int cpuLimit) {
+bool Run(const std::filesystem::path& file, bool decoderLimits) {
     std::ifstream in(file, std::ios::binary);
     const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::printf("%s (%zu bytes)\n", file.filename().c_str(), bytes.size());
     std::fflush(stdout);
     const auto run = [&] { LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()); };
-    if (cpuLimit == 0) {
+    if (!decoderLimits) {
         run();
         return true;
     }
+    using namespace tovik::metafile;
     const pid_t child = fork();
     if (child == 0) {
-        const rlimit cpu = {static_cast<rlim_t>(cpuLimit), static_cast<rlim_t>(cpuLimit + 1)};
+        const rlimit cpu = {kDecoderCpuSeconds, kDecoderCpuSeconds + 1};
         setrlimit(RLIMIT_CPU, &cpu);
+        const rlimit as = {static_cast<rlim_t>(kDecoderMemoryBytes), static_cast<rlim_t>(kDecoderMemoryBytes)};
+        if (!kAddressSanitizer) setrlimit(RLIMIT_AS, &as);
         run();
         std::_Exit(0);
     }
     int status = 0;
     if (child < 0 || waitpid(child, &status, 0) != child) return false;
     if (WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU) {
-        std::printf("  stopped by the CPU limit of %d s\n", cpuLimit);
+        std::printf("  stopped by the CPU limit of %d s\n", kDecoderCpuSeconds);
         return true;
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -59,12 +73,8 @@ bool Run(const std::filesystem::path& file, int cpuLimit) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int cpuLimit = 0;
-    int first = 1;
-    if (argc > 1 && std::strncmp(argv[1], "--cpu-limit=", 12) == 0) {
-        cpuLimit = std::max(1, std::atoi(argv[1] + 12));
-        first = 2;
-    }
+    const bool decoderLimits = argc > 1 && std::strcmp(argv[1], "--decoder-limits") == 0;
+    const int first = decoderLimits ? 2 : 1;
     if (LLVMFuzzerInitialize) LLVMFuzzerInitialize(&argc, &argv);
     int replayed = 0;
     bool failed = false;
@@ -78,7 +88,7 @@ int main(int argc, char** argv) {
         }
         std::sort(files.begin(), files.end());
         for (const auto& f : files) {
-            if (!Run(f, cpuLimit)) {
+            if (!Run(f, decoderLimits)) {
                 std::printf("  FAILED\n");
                 failed = true;
             }

@@ -9,8 +9,9 @@
 # Fix the fault, then add the input to fuzz/regressions/<target>/, which every
 # test run replays. The metafile targets are the exception for hangs: libwmf
 # can loop for minutes on a drawing far larger than its picture, which
-# tovik-decoder's CPU limit stops; such inputs are counted and kept, and belong
-# in fuzz/regressions/wmf-hangs/ (replayed under that limit).
+# tovik-decoder's CPU limit stops, or allocate gigabytes, which its memory limit
+# stops; such inputs are counted and kept, and belong in
+# fuzz/regressions/wmf-limits/ (replayed under those limits).
 #
 #   bash scripts/fuzz.sh            FUZZ_SECONDS=300 bash scripts/fuzz.sh
 set -euo pipefail
@@ -62,9 +63,9 @@ for t in "${targets[@]}"; do
     elapsed="${elapsed:-1}"
     rate=$((executions / (elapsed > 0 ? elapsed : 1)))
   fi
-  hangs="$(find "$work/artifacts/$t" -name 'timeout-*' | wc -l)"
+  stopped="$(find "$work/artifacts/$t" -name 'timeout-*' -o -name 'oom-*' | wc -l)"
   note=""
-  if [ "$hangs" -gt 0 ]; then note="  ($hangs inputs stopped after 6 s, kept in $work/artifacts/$t/)"; fi
+  if [ "$stopped" -gt 0 ]; then note="  ($stopped inputs past 6 s or 2 GB, kept in $work/artifacts/$t/)"; fi
   printf '%-9s %9s executions/s %11s executions in %s s%s\n' "$t" "$rate" "$executions" "$seconds" "$note" |
     tee -a "$stats"
 done

@@ -42,6 +42,12 @@ inline constexpr int kExitCutShort = 7;    // the file ends before its picture d
 // Metafiles larger than this are not read.
 inline constexpr std::int64_t kMaxMetafileBytes = 64LL * 1024 * 1024;
 
+// tovik runs the decoder under these limits: CPU time (a legal picture needs
+// far less), and address space (but in sanitizer builds, whose shadow memory
+// needs all of it).
+inline constexpr int kDecoderCpuSeconds = 3;
+inline constexpr std::int64_t kDecoderMemoryBytes = 768LL * 1024 * 1024;
+
 inline bool PictureSizeAllowed(std::int64_t width, std::int64_t height) {
     return width >= 1 && height >= 1 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
            width * height <= kMaxPicturePixels;
