@@ -46,7 +46,7 @@ public:
     Engine& engine() { return engine_; }
 
     // Event-loop passes a trace lets through at least this often.
-    static constexpr double SliceSeconds = 0.001;
+    static constexpr double SliceSeconds = 0.0005;
 
 private:
     // Marks a trace or a run as running for as long as it lives.
