@@ -11,11 +11,31 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <csignal>
 #include <cstdint>
+#include <sys/resource.h>
 
 #include "app/PictureDecoder.h"
 
 namespace tovik::test {
+
+// Lets no file grow past `bytes` while it lives: writes fail the way they do
+// on a full disk, whoever runs the test.
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        previous = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+    }
+    rlimit saved{};
+    void (*previous)(int) = nullptr;
+};
 
 // Little-endian byte writer; negative values are written in two's complement.
 struct LeBytes {

@@ -41,24 +41,6 @@ struct SmallTmpfs {
     bool mounted = false;
 };
 
-// Lets no file grow past a few kilobytes while it lives: writes fail the way
-// they do on a full disk, whoever runs the test.
-struct FileSizeLimit {
-    FileSizeLimit() {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        previous = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved;
-        small.rlim_cur = 64;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previous);
-    }
-    rlimit saved{};
-    void (*previous)(int) = nullptr;
-};
-
 TEST(PictureWriter, AWriteThatFailsIsReportedAndTheOldFileStays) {
     // Both pictures are far smaller than the write buffer of Qt's files, so
     // the failure comes when the buffer is flushed, as the file is closed.
@@ -80,7 +62,7 @@ TEST(PictureWriter, AWriteThatFailsIsReportedAndTheOldFileStays) {
                 ASSERT_TRUE(disk.Fill());
                 written = WritePictureFile(picture, path, format, &error);
             } else {
-                const FileSizeLimit limit;
+                const test::FileSizeLimit limit(64);
                 written = WritePictureFile(picture, path, format, &error);
             }
             EXPECT_FALSE(written);

@@ -124,24 +124,6 @@ TEST(PictureCommands, SaveWritesTheDrawingAreaAsBmpWhateverTheName) {
     EXPECT_TRUE(f.errors.isEmpty());
 }
 
-// Lets no file grow past a few kilobytes while it lives: writes fail the way
-// they do on a full disk, whoever runs the test.
-struct FileSizeLimit {
-    FileSizeLimit() {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        previous = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved;
-        small.rlim_cur = 4096;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previous);
-    }
-    rlimit saved{};
-    void (*previous)(int) = nullptr;
-};
-
 TEST(PictureCommands, AFailedSaveIsReportedAndLeavesTheExistingFileIntact) {
     enum class Way { DiskFull, TargetIsFolder, ParentIsFile, ReadOnlyFolder };
     Fixture f;
@@ -158,8 +140,8 @@ TEST(PictureCommands, AFailedSaveIsReportedAndLeavesTheExistingFileIntact) {
         if (way == Way::ReadOnlyFolder) QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
         f.errors.clear();
         {
-            std::optional<FileSizeLimit> limit;
-            if (way == Way::DiskFull) limit.emplace();
+            std::optional<test::FileSizeLimit> limit;
+            if (way == Way::DiskFull) limit.emplace(4096);
             f.Save(target);
         }
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
