@@ -11,6 +11,7 @@
 
 #include "field/Engine.h"
 #include "model/Preparation.h"
+#include "ui/DrawingArea.h"
 #include "model/SimState.h"
 
 namespace tovik::bench {
@@ -74,8 +75,7 @@ inline void CopyParameters(const SimState& from, SimState& to) {
 
 // Seconds of the computation of one Preparation of the drawing area.
 inline double PrepareAlone(SimState& s, const QImage& drawing, int cell) {
-    PreparationInput in{{reinterpret_cast<const std::uint32_t*>(drawing.constBits()),
-                         static_cast<int>(drawing.bytesPerLine() / 4), drawing.width(), drawing.height()},
+    PreparationInput in{PixelsOf(drawing),
                         static_cast<float>(drawing.width()), static_cast<float>(drawing.height()), cell};
     SilentPreparation silent;
     const double t0 = Now();

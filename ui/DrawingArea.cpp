@@ -17,4 +17,9 @@ QImage ComposeDrawingArea(const QImage& picture) {
     return composed;
 }
 
+PixelView PixelsOf(const QImage& image) {
+    return {reinterpret_cast<const std::uint32_t*>(image.constBits()), static_cast<int>(image.bytesPerLine() / 4),
+            image.width(), image.height()};
+}
+
 }  // namespace tovik

@@ -11,6 +11,7 @@
 #include "model/NumberText.h"
 #include "settings/SettingsStore.h"
 #include "ui/AreaTools.h"
+#include "ui/DrawingArea.h"
 #include "ui/MainWindowControls.h"
 #include "ui/PictureArea.h"
 #include "ui/WindowHost.h"
@@ -70,8 +71,7 @@ void PreparationView::Run() {
         // meanwhile takes part.
         const QImage& image = c_.pctMain->image();
         PreparationInput input;
-        input.pixels = {reinterpret_cast<const std::uint32_t*>(image.constBits()),
-                        static_cast<int>(image.bytesPerLine() / 4), image.width(), image.height()};
+        input.pixels = PixelsOf(image);
         input.scaleWidth = width;
         input.scaleHeight = height;
         input.cellSize = state_.CalcSpeed;

@@ -37,8 +37,7 @@ PixelBuffer HeadlessDriver::Lock() {
 
 PreparationResult HeadlessDriver::Prepare() {
     PreparationInput input;
-    input.pixels = {reinterpret_cast<const std::uint32_t*>(image_.constBits()),
-                    static_cast<int>(image_.bytesPerLine() / 4), image_.width(), image_.height()};
+    input.pixels = PixelsOf(image_);
     input.scaleWidth = static_cast<float>(image_.width());
     input.scaleHeight = static_cast<float>(image_.height());
     input.cellSize = options_.cell;

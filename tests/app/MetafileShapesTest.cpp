@@ -12,6 +12,7 @@
 #include "app/PictureLoader.h"
 #include "model/CellMean.h"
 #include "model/Preparation.h"
+#include "ui/DrawingArea.h"
 
 namespace tovik {
 namespace {
@@ -124,8 +125,7 @@ struct Prepared {
         for (int y = 0; y < picture.height(); ++y)
             for (int x = 0; x < picture.width(); ++x)
                 if (qAlpha(picture.pixel(x, y)) == 255) area.setPixel(x, y, picture.pixel(x, y));
-        PreparationInput in{{reinterpret_cast<const std::uint32_t*>(area.constBits()),
-                             static_cast<int>(area.bytesPerLine() / 4), area.width(), area.height()},
+        PreparationInput in{PixelsOf(area),
                             781, 469, calcSpeed};
         SilentPreparation silent;
         PrepareChargeModel(s, in, silent);
