@@ -1,7 +1,7 @@
 #include "app/ProgramServices.h"
 
-#include "app/PictureLoader.h"
-#include "app/PictureWriter.h"
+#include "picture/PictureLoader.h"
+#include "picture/PictureWriter.h"
 
 namespace tovik {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "app/ProgramServices.h"
-#include "app/Translations.h"
+#include "ui/Translations.h"
 #include "field/Geometry.h"
 #include "model/SimState.h"
 #include "settings/SettingsStore.h"

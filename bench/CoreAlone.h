@@ -11,7 +11,7 @@
 
 #include "field/Engine.h"
 #include "model/Preparation.h"
-#include "ui/DrawingArea.h"
+#include "picture/DrawingArea.h"
 #include "model/SimState.h"
 
 namespace tovik::bench {

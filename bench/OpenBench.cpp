@@ -16,8 +16,8 @@
 #include <cstring>
 #include <vector>
 
-#include "app/PictureFormat.h"
-#include "app/PictureLoader.h"
+#include "picture/PictureFormat.h"
+#include "picture/PictureLoader.h"
 
 namespace {
 

@@ -28,7 +28,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/PictureLoader.h"
+#include "picture/PictureLoader.h"
 #include "bench/CoreAlone.h"
 #include "field/Geometry.h"
 #include "model/SimState.h"

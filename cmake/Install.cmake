@@ -24,11 +24,8 @@ install(TARGETS tovik tovik-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS ${TOVIK_HELPER_TARGET} RUNTIME DESTINATION ${TOVIK_HELPER_DIR})
 
 # The icon in the sizes of the hicolor theme and as a drawing, made by
-# tovik-icons from the code that paints the windows' icon.
+# tovik-icons (app/) from the code that paints the windows' icon.
 set(TOVIK_ICON_SIZES 16 22 24 32 48 64 128 256)
-add_executable(tovik-icons app/icons/main.cpp ui/ProgramIcon.cpp)
-target_include_directories(tovik-icons PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(tovik-icons PRIVATE Qt6::Gui Qt6::Svg)
 set(icon_root ${CMAKE_BINARY_DIR}/icons)
 set(icon_files ${icon_root}/hicolor/scalable/apps/tovik.svg)
 foreach(size IN LISTS TOVIK_ICON_SIZES)
@@ -63,11 +60,6 @@ add_custom_target(tovik_man_pages ALL DEPENDS ${man_pages})
 install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 install(FILES COPYING README.md DESTINATION ${TOVIK_DOC_DIR})
-
-# The screenshot of the README and the metainfo: scripts/screenshot.sh.
-add_executable(tovik-screenshot EXCLUDE_FROM_ALL app/screenshot/main.cpp)
-target_link_libraries(tovik-screenshot PRIVATE tovik_ui tovik_files Qt6::Test)
-set_target_properties(tovik-screenshot PROPERTIES AUTOMOC ON)
 
 if(TOVIK_BUILD_TESTS)
   include(cmake/InstallTests.cmake)

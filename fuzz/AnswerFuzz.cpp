@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "app/DecoderAnswer.h"
-#include "app/metafile/RasterFormat.h"
+#include "picture/DecoderAnswer.h"
+#include "picture/RasterFormat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tovik;

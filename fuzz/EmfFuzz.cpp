@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 #include <cstdint>
 
-#include "app/metafile/Decoder.h"
+#include "decoder/Decoder.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -6,8 +6,8 @@
 #include <QDir>
 #include <QGuiApplication>
 
-#include "app/PictureFixtures.h"
-#include "app/metafile/RasterFormat.h"
+#include "picture/PictureFixtures.h"
+#include "picture/RasterFormat.h"
 
 namespace {
 

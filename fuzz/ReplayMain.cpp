@@ -21,7 +21,7 @@
 #include <iterator>
 #include <vector>
 
-#include "app/metafile/RasterFormat.h"
+#include "picture/RasterFormat.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>

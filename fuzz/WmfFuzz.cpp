@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/metafile/Decoder.h"
+#include "decoder/Decoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tovik;

@@ -9,7 +9,7 @@
 
 #include "model/SimState.h"
 #include "ui/AreaFrame.h"
-#include "ui/DrawingArea.h"
+#include "picture/DrawingArea.h"
 
 namespace tovik {
 

@@ -11,7 +11,7 @@
 #include "model/NumberText.h"
 #include "settings/SettingsStore.h"
 #include "ui/AreaTools.h"
-#include "ui/DrawingArea.h"
+#include "picture/DrawingArea.h"
 #include "ui/MainWindowControls.h"
 #include "ui/PictureArea.h"
 #include "ui/WindowHost.h"

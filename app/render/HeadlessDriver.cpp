@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "ui/DrawingArea.h"
+#include "picture/DrawingArea.h"
 
 namespace tovik {
 

@@ -13,8 +13,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/PictureLoader.h"
-#include "app/PictureWriter.h"
+#include "picture/PictureLoader.h"
+#include "picture/PictureWriter.h"
 #include "app/render/HeadlessDriver.h"
 #include "app/render/RenderOptions.h"
 #include "field/Geometry.h"

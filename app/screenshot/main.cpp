@@ -14,7 +14,7 @@
 #include <QTest>
 #include <cstdio>
 
-#include "app/PictureLoader.h"
+#include "picture/PictureLoader.h"
 #include "field/Geometry.h"
 #include "model/SimState.h"
 #include "settings/SettingsStore.h"

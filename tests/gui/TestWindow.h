@@ -16,8 +16,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/PictureLoader.h"
-#include "app/PictureWriter.h"
+#include "picture/PictureLoader.h"
+#include "picture/PictureWriter.h"
 #include "field/AutoTracer.h"
 #include "model/SimState.h"
 #include "settings/SettingsStore.h"

@@ -5,7 +5,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "app/PictureFixtures.h"
+#include "picture/PictureFixtures.h"
 #include "gui/TestWindow.h"
 
 namespace tovik {

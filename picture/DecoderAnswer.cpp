@@ -1,8 +1,8 @@
-#include "app/DecoderAnswer.h"
+#include "picture/DecoderAnswer.h"
 
 #include <cstring>
 
-#include "app/metafile/RasterFormat.h"
+#include "picture/RasterFormat.h"
 
 namespace tovik {
 

@@ -1,4 +1,4 @@
-#include "app/metafile/EmfCheck.h"
+#include "decoder/EmfCheck.h"
 
 #include <uemf_safe.h>
 

@@ -9,8 +9,8 @@
 #include <sys/resource.h>
 #include <sys/statvfs.h>
 
-#include "app/PictureFixtures.h"
-#include "app/PictureWriter.h"
+#include "picture/PictureFixtures.h"
+#include "picture/PictureWriter.h"
 
 namespace tovik {
 namespace {

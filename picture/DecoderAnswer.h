@@ -6,7 +6,7 @@
 namespace tovik {
 
 // The answer of the decoder program is a checked raster (see
-// app/metafile/RasterFormat.h). Both checks take bytes that may be garbled,
+// picture/RasterFormat.h). Both checks take bytes that may be garbled,
 // cut short or endless.
 
 // Checks a whole answer and turns it into an image; false for anything but a

@@ -6,10 +6,10 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 
-#include "app/PictureFixtures.h"
-#include "app/PictureFormat.h"
-#include "app/PictureLoader.h"
-#include "app/metafile/RasterFormat.h"
+#include "picture/PictureFixtures.h"
+#include "picture/PictureFormat.h"
+#include "picture/PictureLoader.h"
+#include "picture/RasterFormat.h"
 
 namespace tovik {
 namespace {

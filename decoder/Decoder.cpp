@@ -1,12 +1,12 @@
-#include "app/metafile/Decoder.h"
+#include "decoder/Decoder.h"
 
 #include <QBuffer>
 #include <QImageReader>
 #include <vector>
 
-#include "app/metafile/EmfCheck.h"
-#include "app/metafile/EmfRenderer.h"
-#include "app/metafile/WmfRenderer.h"
+#include "decoder/EmfCheck.h"
+#include "decoder/EmfRenderer.h"
+#include "decoder/WmfRenderer.h"
 
 namespace tovik::metafile {
 

@@ -4,8 +4,8 @@
 #include <QImage>
 #include <string>
 
-#include "app/PictureFormat.h"
-#include "app/metafile/RasterFormat.h"
+#include "picture/PictureFormat.h"
+#include "picture/RasterFormat.h"
 
 namespace tovik::metafile {
 

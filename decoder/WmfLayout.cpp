@@ -1,4 +1,4 @@
-#include "app/metafile/WmfLayout.h"
+#include "decoder/WmfLayout.h"
 
 #include <algorithm>
 #include <iterator>

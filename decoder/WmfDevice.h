@@ -27,7 +27,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/metafile/ShapeFill.h"
+#include "decoder/ShapeFill.h"
 
 namespace tovik::metafile {
 

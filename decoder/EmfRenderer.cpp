@@ -1,4 +1,4 @@
-#include "app/metafile/EmfRenderer.h"
+#include "decoder/EmfRenderer.h"
 
 #include <emf2svg.h>
 

@@ -1,4 +1,4 @@
-#include "app/PictureLoader.h"
+#include "picture/PictureLoader.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,9 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/PictureDecoder.h"
-#include "app/PictureFormat.h"
-#include "app/metafile/RasterFormat.h"
+#include "picture/PictureDecoder.h"
+#include "picture/PictureFormat.h"
+#include "picture/RasterFormat.h"
 
 namespace tovik {
 

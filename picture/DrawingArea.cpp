@@ -1,4 +1,4 @@
-#include "ui/DrawingArea.h"
+#include "picture/DrawingArea.h"
 
 #include <QPainter>
 

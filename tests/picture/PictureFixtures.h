@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <sys/resource.h>
 
-#include "app/PictureDecoder.h"
+#include "picture/PictureDecoder.h"
 
 namespace tovik::test {
 

@@ -10,7 +10,7 @@
 #include <QTranslator>
 
 #include "ui/WindowServices.h"
-#include "app/Translations.h"
+#include "ui/Translations.h"
 
 namespace tovik {
 namespace {

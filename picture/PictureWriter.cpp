@@ -1,4 +1,4 @@
-#include "app/PictureWriter.h"
+#include "picture/PictureWriter.h"
 
 #include <QBuffer>
 #include <QDir>

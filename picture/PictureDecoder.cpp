@@ -1,4 +1,4 @@
-#include "app/PictureDecoder.h"
+#include "picture/PictureDecoder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,8 +14,8 @@
 #include <optional>
 #include <sys/resource.h>
 
-#include "app/DecoderAnswer.h"
-#include "app/metafile/RasterFormat.h"
+#include "picture/DecoderAnswer.h"
+#include "picture/RasterFormat.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define TOVIK_ADDRESS_SANITIZER 1

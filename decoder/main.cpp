@@ -20,9 +20,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/PictureFormat.h"
-#include "app/metafile/Decoder.h"
-#include "app/metafile/RasterFormat.h"
+#include "picture/PictureFormat.h"
+#include "decoder/Decoder.h"
+#include "picture/RasterFormat.h"
 
 namespace {
 

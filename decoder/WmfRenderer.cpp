@@ -1,7 +1,7 @@
-#include "app/metafile/WmfRenderer.h"
+#include "decoder/WmfRenderer.h"
 
-#include "app/metafile/WmfDevice.h"
-#include "app/metafile/WmfLayout.h"
+#include "decoder/WmfDevice.h"
+#include "decoder/WmfLayout.h"
 
 #include <libwmf/api.h>
 #include <libwmf/gd.h>

@@ -8,11 +8,11 @@
 #include <initializer_list>
 #include <vector>
 
-#include "app/PictureFixtures.h"
-#include "app/PictureLoader.h"
+#include "picture/PictureFixtures.h"
+#include "picture/PictureLoader.h"
 #include "model/CellMean.h"
 #include "model/Preparation.h"
-#include "ui/DrawingArea.h"
+#include "picture/DrawingArea.h"
 
 namespace tovik {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/PictureFormat.h"
+#include "picture/PictureFormat.h"
 
 #include <algorithm>
 #include <cstdint>

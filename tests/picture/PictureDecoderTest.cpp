@@ -9,11 +9,11 @@
 #include <QWidget>
 #include <sys/resource.h>
 
-#include "app/PictureDecoder.h"
-#include "app/PictureFixtures.h"
-#include "app/PictureLoader.h"
-#include "app/metafile/Decoder.h"
-#include "app/metafile/RasterFormat.h"
+#include "picture/PictureDecoder.h"
+#include "picture/PictureFixtures.h"
+#include "picture/PictureLoader.h"
+#include "decoder/Decoder.h"
+#include "picture/RasterFormat.h"
 
 namespace tovik {
 namespace {

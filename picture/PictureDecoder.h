@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QString>
 
-#include "app/PictureFormat.h"
+#include "picture/PictureFormat.h"
 
 namespace tovik {
 

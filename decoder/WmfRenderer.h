@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/metafile/RasterFormat.h"
+#include "picture/RasterFormat.h"
 
 namespace tovik::metafile {
 
