@@ -62,7 +62,6 @@ int main(int argc, char** argv) {
     const QStringList files = parser.positionalArguments();
     const QString file = files.isEmpty() ? QString() : QFileInfo(files.first()).absoluteFilePath();
 
-    tovik::ZeroVector = tovik::FieldVector{0, 0};
     // The one simulation state, created before the main window loads.
     static tovik::SimState state;
     tovik::SettingsStore store;

@@ -1,7 +1,7 @@
 #pragma once
 
-// The core alone, for the floors of the window benchmarks: the same engine
-// with no window, nothing drawn, a yield that does nothing and no settings.
+// The core alone, for the floors of the window benchmarks: the same lines
+// traced on one thread with no window, nothing drawn, no settings.
 
 #include <QImage>
 #include <algorithm>
@@ -9,10 +9,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "field/Engine.h"
+#include "field/LineTracer.h"
+#include "field/MersenneRandom.h"
+#include "field/Probe.h"
+#include "field/SquareWalk.h"
 #include "model/Preparation.h"
-#include "picture/DrawingArea.h"
 #include "model/SimState.h"
+#include "picture/DrawingArea.h"
 
 namespace tovik::bench {
 
@@ -34,31 +37,6 @@ inline double Quantile(std::vector<double> v, double q) {
     std::sort(v.begin(), v.end());
     return v[std::min(v.size() - 1, static_cast<std::size_t>(q * static_cast<double>(v.size())))];
 }
-
-// The engine's ports without a window: draws nothing but counts the steps,
-// never yields, keeps the drawing-precision slider at a fixed position.
-struct NullPorts : Canvas, EventLoop, Clock, TraceHost, Beeper {
-    NullPorts(SimState& s, int drawSlider) : s(s), drawSlider(drawSlider) {}
-    void SetForeColor(std::int32_t) override {}
-    void Plot(float, float) override {}
-    void LineTo(float, float) override { ++steps; }
-    bool Yield() override { return true; }
-    double Seconds() override { return Now(); }
-    void ShowMenu(float, float) override {}
-    void DrawSliderClick() override { s.DrawSpeed = static_cast<std::int16_t>(11 - drawSlider); }
-    void Beep() override {}
-    SimState& s;
-    int drawSlider;
-    long steps = 0;
-};
-
-struct CoreEngine {
-    CoreEngine(SimState& s, int drawSlider, std::uint32_t seed)
-        : ports(s, drawSlider), random(seed), engine(s, EnginePorts{ports, ports, ports, random, ports, ports}) {}
-    NullPorts ports;
-    MersenneRandom random;
-    Engine engine;
-};
 
 struct Run {
     double seconds = 0;
@@ -83,18 +61,32 @@ inline double PrepareAlone(SimState& s, const QImage& drawing, int cell) {
     return Now() - t0;
 }
 
-inline Run TraceAlone(SimState& s, float x, float y, int drawSlider) {
-    CoreEngine core(s, drawSlider, 0);
-    const double t0 = Now();
-    core.engine.MouseDown(1, 0, x, y);
-    return {Now() - t0, core.ports.steps};
+inline TraceParameters ParametersOf(const SimState& s, int drawSlider) {
+    return {DrawSpeedForPosition(drawSlider), s.MaxTension, s.TimeLimit, 0};
 }
 
-inline Run StartAlone(SimState& s, int drawSlider, std::uint32_t seed) {
-    CoreEngine core(s, drawSlider, seed);
+// One line on the calling thread, the field sum's helper allowed, as a press
+// traces it.
+inline Run TraceAlone(SimState& s, float x, float y, int drawSlider) {
+    TensionEvaluator field(ChargedCells::Build(s.Model, s.CalcSpeed));
+    field.SetParallel(true);
+    SteadyClock clock;
     const double t0 = Now();
-    core.engine.StartAutomaticTracing();
-    return {Now() - t0, core.ports.steps};
+    const TracedLine line = TraceLine(field, ParametersOf(s, drawSlider), x, y, clock);
+    return {Now() - t0, line.Steps()};
+}
+
+// The lines of "Пуск", one after the other on the calling thread.
+inline Run StartAlone(SimState& s, int drawSlider, std::uint32_t seed) {
+    MersenneRandom random(seed);
+    SteadyClock clock;
+    const double t0 = Now();
+    random.Randomize();
+    const TensionEvaluator field(ChargedCells::Build(s.Model, s.CalcSpeed));
+    SquareWalk walk(s);
+    long steps = 0;
+    while (const auto p = walk.Next(s, random)) steps += TraceLine(field, ParametersOf(s, drawSlider), p->x, p->y, clock).Steps();
+    return {Now() - t0, steps};
 }
 
 }  // namespace tovik::bench

@@ -27,7 +27,7 @@
 #include "field/ParallelTermSum.h"
 #include "field/Tension.h"
 #include "field/TensionKernel.h"
-#include "model/SimState.h"
+#include "model/ChargeModel.h"
 
 namespace tovik {
 namespace {
@@ -39,7 +39,7 @@ std::int32_t Colour(int blue, int red) { return (blue << 16) | red; }
 // Builds the grid and the bounds as Preparation does: the bounds enclose the
 // charged pixels, widened to whole cells from the first charged column and
 // row, and every cell holds the sum of its pixels' charge densities.
-void Prepare(SimState& s, const Picture& picture, int side, float maxCharge) {
+void Prepare(ChargeModel& s, const Picture& picture, int side, float maxCharge) {
     int firstX = DrawingWidth, lastX = -1, firstY = DrawingHeight, lastY = -1;
     for (int y = 0; y < DrawingHeight; ++y) {
         for (int x = 0; x < DrawingWidth; ++x) {
@@ -52,7 +52,7 @@ void Prepare(SimState& s, const Picture& picture, int side, float maxCharge) {
             lastY = std::max(lastY, y);
         }
     }
-    s.CalcSpeed = side;
+    s.CellSide = side;
     s.AreaLeft = static_cast<std::int16_t>(firstX);
     s.AreaTop = static_cast<std::int16_t>(firstY);
     s.AreaRight = static_cast<std::int16_t>(((lastX - firstX) / side + 1) * side + firstX);
@@ -64,7 +64,6 @@ void Prepare(SimState& s, const Picture& picture, int side, float maxCharge) {
             s.Cell((x - s.AreaLeft) / side, (y - s.AreaTop) / side) += maxCharge * charge / 255.0f;
         }
     }
-    ++s.ModelGeneration;
 }
 
 Picture RandomColours(double share, unsigned seed) {
@@ -97,7 +96,8 @@ Picture Dipole() {
 
 struct Case {
     std::string name;
-    std::unique_ptr<SimState> state = std::make_unique<SimState>();
+    std::shared_ptr<ChargeModel> state = std::make_shared<ChargeModel>();
+    int side = 1;
     std::vector<std::pair<float, float>> points;
     std::size_t charged = 0;
     std::size_t visited = 0;
@@ -108,7 +108,7 @@ struct Case {
 void ChoosePoints(Case& c, unsigned seed) {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<float> fx(-20.0f, 800.0f), fy(-20.0f, 488.0f);
-    const SimState& s = *c.state;
+    const ChargeModel& s = *c.state;
     while (c.points.size() < 64) {
         const float x = fx(rng), y = fy(rng);
         const bool outside = x < s.AreaLeft || y < s.AreaTop || x > s.AreaRight || y > s.AreaBottom;
@@ -122,11 +122,11 @@ std::vector<Case>& Cases() {
         auto add = [&v](std::string name, const Picture& picture, int side) {
             Case c;
             c.name = std::move(name);
+            c.side = side;
             Prepare(*c.state, picture, side, 1000.0f);
-            ChargedCells cells;
-            cells.Refresh(*c.state);
-            c.charged = cells.Size();
-            c.visited = cells.VisitedCells();
+            const auto cells = ChargedCells::Build(c.state, side);
+            c.charged = cells->Size();
+            c.visited = cells->VisitedCells();
             ChoosePoints(c, 11);
             v.push_back(std::move(c));
         };
@@ -143,13 +143,14 @@ std::vector<Case>& Cases() {
 enum class Way { Fast, FastOneThread, Reference };
 
 void Evaluate(benchmark::State& st, const Case* c, Way way) {
-    TensionEvaluator ev(*c->state);
+    TensionEvaluator ev(ChargedCells::Build(c->state, c->side));
+    ev.SetParallel(true);
     ev.SetParallel(way == Way::Fast);
     ev.GetTension(-1.0f, -1.0f);  // builds the list outside the timing
     std::size_t k = 0;
     for (auto _ : st) {
         const auto& [x, y] = c->points[k++ % c->points.size()];
-        const FieldVector e = way == Way::Reference ? GetTensionReference(*c->state, x, y) : ev.GetTension(x, y);
+        const FieldVector e = way == Way::Reference ? GetTensionReference(*c->state, c->side, x, y) : ev.GetTension(x, y);
         benchmark::DoNotOptimize(e);
     }
     if (way == Way::Fast && c->charged >= ParallelTermSum::MinCells) {
@@ -196,15 +197,16 @@ bool ExportCases(const std::string& dir) {
     std::ofstream index(dir + "/cases.txt");
     if (!index) return false;
     for (const Case& c : Cases()) {
-        ChargedCells cells;
-        cells.Refresh(*c.state);
+        const auto built = ChargedCells::Build(c.state, c.side);
+        const ChargedCells& cells = *built;
         const std::string base = dir + "/" + c.name;
         WriteRaw(base + ".cx.f64", cells.CentreX(), cells.Size());
         WriteRaw(base + ".cy.f64", cells.CentreY(), cells.Size());
         WriteRaw(base + ".q.f32", cells.Value(), cells.Size());
         std::vector<float> pts;
         std::vector<double> results;
-        TensionEvaluator ev(*c.state);
+        TensionEvaluator ev(ChargedCells::Build(c.state, c.side));
+        ev.SetParallel(true);
         for (const auto& [x, y] : c.points) {
             pts.push_back(x);
             pts.push_back(y);

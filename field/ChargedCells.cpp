@@ -12,40 +12,24 @@ bool Fits16(std::int32_t v) {
 
 }  // namespace
 
-ChargedCells::Key ChargedCells::KeyOf(const SimState& s) {
-    Key k;
-    k.left = s.AreaLeft;
-    k.top = s.AreaTop;
-    k.right = s.AreaRight;
-    k.bottom = s.AreaBottom;
-    k.side = s.CalcSpeed;
-    k.generation = s.ModelGeneration;
-    return k;
+std::shared_ptr<const ChargedCells> ChargedCells::Build(ChargeModelPtr model, std::int32_t side) {
+    std::shared_ptr<ChargedCells> cells(new ChargedCells(std::move(model), side));
+    cells->Collect();
+    return cells;
 }
 
-void ChargedCells::Refresh(const SimState& s) {
-    const Key k = KeyOf(s);
-    if (built_ && k == key_) return;
-    key_ = k;
-    Rebuild(s);
-    built_ = true;
-}
-
-void ChargedCells::Rebuild(const SimState& s) {
-    list_ = std::make_shared<List>();
-    walkable_ = false;
-    visited_ = 0;
-
+void ChargedCells::Collect() {
+    const ChargeModel& s = *model_;
     // The same counts as the checked walk, without its exceptions: any case
     // in which that walk fails leaves the list unwalkable.
-    const std::int32_t side = key_.side;
+    const std::int32_t side = side_;
     if (side < 1) return;
-    const std::int32_t rowSpan = std::int32_t{key_.bottom} - key_.top;
+    const std::int32_t rowSpan = std::int32_t{s.AreaBottom} - s.AreaTop;
     if (!Fits16(rowSpan)) return;
     const std::int32_t nRows = rowSpan / side;
     walkable_ = true;
     if (nRows < 0) return;
-    const std::int32_t colSpan = std::int32_t{key_.right} - key_.left;
+    const std::int32_t colSpan = std::int32_t{s.AreaRight} - s.AreaLeft;
     if (!Fits16(colSpan)) {
         walkable_ = false;
         return;
@@ -63,23 +47,22 @@ void ChargedCells::Rebuild(const SimState& s) {
         const float* row = s.ChargeDensity.data() + static_cast<std::size_t>(j) * GridColumns;
         for (std::int32_t i = 0; i <= nCols; ++i) charged += row[i] != 0.0f;
     }
-    List& list = *list_;
-    list.centreX.reserve(charged);
-    list.centreY.reserve(charged);
-    list.value.reserve(charged);
+    centreX_.reserve(charged);
+    centreY_.reserve(charged);
+    value_.reserve(charged);
 
     // Centres exactly as the checked walk computes them; i * side and
     // j * side stay within the 16-bit spans above.
     const double half = side / 2.0;
     for (std::int32_t j = 0; j <= nRows; ++j) {
         const float* row = s.ChargeDensity.data() + static_cast<std::size_t>(j) * GridColumns;
-        const double cy = (half + key_.top) + j * side;
+        const double cy = (half + s.AreaTop) + j * side;
         for (std::int32_t i = 0; i <= nCols; ++i) {
             const float q = row[i];
             if (q == 0.0f) continue;  // a NaN stays in the list
-            list.centreX.push_back((half + key_.left) + i * side);
-            list.centreY.push_back(cy);
-            list.value.push_back(q);
+            centreX_.push_back((half + s.AreaLeft) + i * side);
+            centreY_.push_back(cy);
+            value_.push_back(q);
         }
     }
 }

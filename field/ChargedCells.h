@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "model/SimState.h"
+#include "model/ChargeModel.h"
 
 namespace tovik {
 
@@ -14,14 +14,17 @@ namespace tovik {
 // keeps its centre and its value, one array per member, so that the terms of
 // several cells can be computed side by side.
 //
-// The list is derived from the grid, the four bounds and CalcSpeed. Refresh
-// compares these (and ModelGeneration, which every writer of the grid bumps)
-// with what the list was built from and rebuilds it when any has changed; when
-// nothing has, it costs a few comparisons.
+// The list is derived from a charge model and the cell side the field takes
+// (which the cell-size slider may have changed since the model was
+// prepared). Once built it never changes, so any number of threads may read
+// it.
 class ChargedCells {
 public:
-    // Brings the list up to date with the state.
-    void Refresh(const SimState& s);
+    static std::shared_ptr<const ChargedCells> Build(ChargeModelPtr model, std::int32_t side);
+
+    const ChargeModel& Model() const { return *model_; }
+    const ChargeModelPtr& ModelPtr() const { return model_; }
+    std::int32_t Side() const { return side_; }
 
     // False when walking the area's cells fails by itself: a cell side below
     // 1, a bound difference or a cell count beyond 16 bits, or a cell outside
@@ -29,38 +32,25 @@ public:
     // walk, which raises the error.
     bool Walkable() const { return walkable_; }
 
-    std::size_t Size() const { return list_->value.size(); }
+    std::size_t Size() const { return value_.size(); }
     // Number of cells the checked walk visits, charged or not.
     std::size_t VisitedCells() const { return visited_; }
 
-    const double* CentreX() const { return list_->centreX.data(); }
-    const double* CentreY() const { return list_->centreY.data(); }
-    const float* Value() const { return list_->value.data(); }
-
-    // Keeps the arrays above alive for whoever holds it, even after the list
-    // has been rebuilt (a rebuild makes new arrays and never changes these).
-    std::shared_ptr<const void> Owner() const { return list_; }
+    const double* CentreX() const { return centreX_.data(); }
+    const double* CentreY() const { return centreY_.data(); }
+    const float* Value() const { return value_.data(); }
 
 private:
-    struct Key {
-        std::int16_t left = 0, top = 0, right = 0, bottom = 0;
-        std::int32_t side = 0;
-        std::uint64_t generation = 0;
-        bool operator==(const Key&) const = default;
-    };
-    struct List {
-        std::vector<double> centreX;
-        std::vector<double> centreY;
-        std::vector<float> value;
-    };
-    static Key KeyOf(const SimState& s);
-    void Rebuild(const SimState& s);
+    ChargedCells(ChargeModelPtr model, std::int32_t side) : model_(std::move(model)), side_(side) {}
+    void Collect();
 
-    Key key_;
-    bool built_ = false;
+    ChargeModelPtr model_;
+    std::int32_t side_;
     bool walkable_ = false;
     std::size_t visited_ = 0;
-    std::shared_ptr<List> list_ = std::make_shared<List>();
+    std::vector<double> centreX_;
+    std::vector<double> centreY_;
+    std::vector<float> value_;
 };
 
 }  // namespace tovik

@@ -6,8 +6,6 @@
 
 namespace tovik {
 
-FieldVector ZeroVector;
-
 FieldVector VectorAdd(const FieldVector& a, const FieldVector& b) {
     FieldVector r;
     r.X = checked::Finite(a.X + b.X);

@@ -8,8 +8,8 @@ struct FieldVector {
     double Y = 0;
 };
 
-// The program-wide zero vector, set to (0, 0) by the program's start.
-extern FieldVector ZeroVector;
+// The zero vector.
+inline constexpr FieldVector ZeroVector{0, 0};
 
 // Each operation checks every component it computes: an overflow, a division
 // by zero or an invalid operation throws RunTimeError.

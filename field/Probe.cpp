@@ -10,16 +10,16 @@ using namespace checked;
 
 namespace {
 
-std::string DensityText(const SimState& s, float x, float y) {
+std::string DensityText(const ChargeModel& s, std::int32_t calcSpeed, float x, float y) {
     try {
         const std::int32_t dx = Round32(static_cast<double>(x - static_cast<float>(s.AreaLeft)));
         const std::int32_t dy = Round32(static_cast<double>(y - static_cast<float>(s.AreaTop)));
-        const std::int32_t i = Div32(dx, s.CalcSpeed);
-        const std::int32_t j = Div32(dy, s.CalcSpeed);
+        const std::int32_t i = Div32(dx, calcSpeed);
+        const std::int32_t j = Div32(dy, calcSpeed);
         // The cells a Preparation can fill.
         Index(i, GridColumns);
         Index(j, GridRows);
-        const double area = Mul32(s.CalcSpeed, s.CalcSpeed);
+        const double area = Mul32(calcSpeed, calcSpeed);
         return DoubleToText(Divide(s.Cell(i, j), area));
     } catch (const RunTimeError&) {
         return "0";
@@ -28,19 +28,15 @@ std::string DensityText(const SimState& s, float x, float y) {
 
 }  // namespace
 
-ProbeReading ReadProbe(const SimState& state, TensionEvaluator& field, float x, float y) {
+ProbeReading ReadProbe(const TensionEvaluator& field, float x, float y) {
     const FieldVector e = field.GetTension(x, y);
     ProbeReading r;
     r.Ex = DoubleToText(e.X);
     r.Ey = DoubleToText(e.Y);
-    r.Er = DensityText(state, x, y);
+    r.Er = DensityText(field.Cells().Model(), field.Cells().Side(), x, y);
     return r;
 }
 
-void SetDrawSpeedFromSlider(SimState& state, int position, SettingsWriter& settings) {
-    state.DrawSpeed = Narrow16(Sub32(11, position));
-    settings.RegPrepare();
-    settings.SetKeyValue("DrawSpeed", NumberToText(state.DrawSpeed));
-}
+std::int16_t DrawSpeedForPosition(int position) { return Narrow16(Sub32(11, position)); }
 
 }  // namespace tovik

@@ -1,13 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
-#include "model/Ports.h"
-#include "model/SimState.h"
+#include "field/Tension.h"
 
 namespace tovik {
-
-class TensionEvaluator;
 
 // The texts of the three read-outs under the pointer.
 struct ProbeReading {
@@ -16,12 +14,13 @@ struct ProbeReading {
     std::string Er;  // charge density of the cell under the pointer
 };
 
-// The point probe: the field and the cell's charge density at (x, y). An
-// error in the field evaluation propagates; an error while finding the cell
-// only makes the density read "0".
-ProbeReading ReadProbe(const SimState& state, TensionEvaluator& field, float x, float y);
+// The point probe: the field and the cell's charge density at (x, y), of the
+// field's model at the field's cell side. An error in the field evaluation
+// propagates; an error while finding the cell only makes the density read
+// "0".
+ProbeReading ReadProbe(const TensionEvaluator& field, float x, float y);
 
-// The drawing-precision slider: DrawSpeed = 11 - position, stored at once.
-void SetDrawSpeedFromSlider(SimState& state, int position, SettingsWriter& settings);
+// The step of the drawing-precision slider's position: DrawSpeed = 11 - p.
+std::int16_t DrawSpeedForPosition(int position);
 
 }  // namespace tovik

@@ -20,30 +20,43 @@ namespace tovik {
 // result throw RunTimeError.
 //
 // This is the plain walk over every cell of the area, in that order.
-FieldVector GetTensionReference(const SimState& s, float X, float Y);
+FieldVector GetTensionReference(const ChargeModel& s, std::int32_t calcSpeed, float X, float Y);
 
 // The evaluator used by tracing and the probe. It walks only the cells of
-// non-zero value, from a list it keeps up to date with the state, computes
-// their terms side by side and, for a long list, on a second processor as
-// well, and adds them in the same order: the result is the same as that of
-// GetTensionReference to the last bit, and so is the kind of every error.
+// non-zero value, from the list of one charge model at one cell side,
+// computes their terms side by side and, when allowed, for a long list on a
+// second processor as well, and adds them in the same order: the result is
+// the same as that of GetTensionReference to the last bit, and so is the
+// kind of every error. It is cheap to copy; copies share the list, and each
+// thread may evaluate with its own copy.
 class TensionEvaluator {
 public:
-    explicit TensionEvaluator(const SimState& s);
+    TensionEvaluator() = default;
+    explicit TensionEvaluator(std::shared_ptr<const ChargedCells> cells) : cells_(std::move(cells)) {}
 
-    FieldVector GetTension(float X, float Y);
+    FieldVector GetTension(float X, float Y) const;
 
-    // Lets long sums use the helper thread (the default) or keeps every sum
-    // on the calling thread.
+    // Lets long sums use the helper thread of the field sum, or keeps every
+    // sum on the calling thread (the default). Threads that trace lines side
+    // by side keep their sums to themselves.
     void SetParallel(bool parallel) { parallel_ = parallel; }
 
-    // Number of charged cells in the list for the current state.
-    std::size_t ChargedCellCount();
+    const ChargedCells& Cells() const { return *cells_; }
+    const std::shared_ptr<const ChargedCells>& CellsPtr() const { return cells_; }
 
 private:
-    const SimState& s_;
-    ChargedCells cells_;
-    bool parallel_ = true;
+    std::shared_ptr<const ChargedCells> cells_;
+    bool parallel_ = false;
+};
+
+// The evaluator of the state's current model at the state's cell side,
+// rebuilt only when either has changed since the last call.
+class CurrentField {
+public:
+    const TensionEvaluator& Of(const SimState& state);
+
+private:
+    TensionEvaluator field_;
 };
 
 }  // namespace tovik

@@ -26,7 +26,7 @@ std::int32_t CalcSpeedForPosition(int position) {
 
 namespace {
 
-void Sample(SimState& s, const PreparationInput& in, PreparationProgress& progress) {
+void Sample(ChargeModel& s, const PreparationInput& in, PreparationProgress& progress) {
     const PixelView& view = in.pixels;
     const int xEnd = Round16(static_cast<double>(ToSingle(static_cast<double>(in.scaleWidth) - 1.0)));
     const int yEnd = Round16(static_cast<double>(in.scaleHeight) - 1.0);
@@ -46,7 +46,7 @@ void Sample(SimState& s, const PreparationInput& in, PreparationProgress& progre
 }
 
 // Returns false when the picture has no charged pixel.
-bool FindChargedArea(SimState& s) {
+bool FindChargedArea(ChargeModel& s) {
     const int w = s.PicWidth, h = s.PicHeight;
     std::vector<char> rowCharged(static_cast<std::size_t>(std::max(h, 0)), 0);
     std::vector<char> colCharged(static_cast<std::size_t>(std::max(w, 0)), 0);
@@ -81,13 +81,13 @@ bool FindChargedArea(SimState& s) {
     return true;
 }
 
-void AlignArea(SimState& s) {
-    const std::int32_t c = s.CalcSpeed;
+void AlignArea(ChargeModel& s) {
+    const std::int32_t c = s.CellSide;
     s.AreaRight = Narrow16(Add32(Mul32(Add32(Div32(Sub32(s.AreaRight, s.AreaLeft), c), 1), c), s.AreaLeft));
     s.AreaBottom = Narrow16(Add32(Mul32(Add32(Div32(Sub32(s.AreaBottom, s.AreaTop), c), 1), c), s.AreaTop));
 }
 
-void AnimateMarker(const SimState& s, const PreparationInput& in, PreparationProgress& progress) {
+void AnimateMarker(const ChargeModel& s, const PreparationInput& in, PreparationProgress& progress) {
     progress.MarkerShown();
     float left = 0, top = 0;
     float right = in.scaleWidth;
@@ -104,14 +104,12 @@ void AnimateMarker(const SimState& s, const PreparationInput& in, PreparationPro
     }
 }
 
-void Accumulate(SimState& s) {
-    // Every run clears the whole grid, so no cell keeps a charge of an
-    // earlier, larger area.
-    std::fill(s.ChargeDensity.begin(), s.ChargeDensity.end(), 0.0f);
-    const std::int32_t c = s.CalcSpeed;
+// Every run starts from a grid of zeros, so no cell keeps a charge of an
+// earlier, larger area.
+void Accumulate(ChargeModel& s, double maxCharge) {
+    const std::int32_t c = s.CellSide;
     const int rows = Sub16(s.AreaBottom, s.AreaTop);
     const int cols = Sub16(s.AreaRight, s.AreaLeft);
-    const double maxCharge = s.MaxCharge;
     for (int n = 0; n <= rows; ++n) {
         const int y = Add16(s.AreaTop, Narrow16(n));
         const int j = Div32(n, c);
@@ -127,22 +125,26 @@ void Accumulate(SimState& s) {
 
 }  // namespace
 
-PreparationResult PrepareChargeModel(SimState& s, const PreparationInput& in, PreparationProgress& progress) {
-    s.CalcSpeed = in.cellSize;
-    ++s.ModelGeneration;
-    // Readers keeping derived data rebuild it however the run ends.
-    struct Bump {
-        SimState& s;
-        ~Bump() { ++s.ModelGeneration; }
-    } bump{s};
+PreparationResult PrepareChargeModel(SimState& state, const PreparationInput& in, PreparationProgress& progress) {
+    state.CalcSpeed = in.cellSize;
+    auto model = std::make_shared<ChargeModel>();
+    model->CellSide = in.cellSize;
+    // The model is published however the run ends: a run stopped by an error
+    // leaves what its steps had computed, as any command does.
+    struct Publish {
+        SimState& state;
+        std::shared_ptr<ChargeModel>& model;
+        ~Publish() { state.Model = std::move(model); }
+    } publish{state, model};
+    ChargeModel& s = *model;
     Sample(s, in, progress);
     s.PicWidth = Round16(in.scaleWidth);
     s.PicHeight = Round16(in.scaleHeight);
     if (FindChargedArea(s)) AlignArea(s);
     AnimateMarker(s, in, progress);
-    Accumulate(s);
+    Accumulate(s, state.MaxCharge);
     PreparationResult r;
-    r.mean = MeanCellCharge(s);
+    r.mean = MeanCellCharge(s, state.CalcSpeed);
     r.meanFloor = std::floor(r.mean);
     return r;
 }

@@ -40,7 +40,7 @@ enum class StoreAccess { Read, Write };
 // unreadable one; a lock file left by a process that is gone is removed; a
 // lock that a live process holds is waited for a second at most over the
 // life of the store, and while it stays nothing is written.
-class SettingsStore : public SettingsWriter {
+class SettingsStore {
 public:
     static constexpr const char* KeyPath = "SOFTWARE\\Quillfeather\\Tovik";
     static constexpr int MaxTextLength = 1024;
@@ -55,16 +55,16 @@ public:
     // "Tovik.conf" in it and the machine-wide part the file
     // "Tovik-machine.conf".
     explicit SettingsStore(const QString& directory = QString());
-    ~SettingsStore() override;
+    ~SettingsStore();
 
     // Opens SettingsKey; an open key stays open.
-    void RegPrepare() override;
+    void RegPrepare();
     // Stores a text under SettingsKey; without an open key nothing is
     // written. A text of more than MaxTextLength characters is not stored:
     // the value is removed instead, so that it reads as not found (as a
     // stored over-long text would) and never as a cut text that names
     // another file.
-    void SetKeyValue(std::string_view name, std::string_view text) override;
+    void SetKeyValue(std::string_view name, std::string_view text);
     // Reads one text value of the key keyName under root. Not found: a
     // missing value, one that is not text, one of more than MaxTextLength
     // characters, and one that is empty once a trailing terminator is

@@ -21,16 +21,18 @@ float CentredPosition(std::int16_t a, std::int16_t b, float size) {
 
 }  // namespace
 
-void ShowAverageCharge(PictureArea& area, const SimState& s) {
+void ShowAverageCharge(PictureArea& area, const SimState& state) {
+    const ChargeModel& s = state.Charges();
     const std::int16_t h = checked::Sub16(s.AreaBottom, s.AreaTop);
     const std::int16_t w = checked::Sub16(s.AreaRight, s.AreaLeft);
     area.setOptCalcGeometry(s.AreaLeft, s.AreaTop, w, h);
     area.optCalc()->show();
     // The mean is shown unrounded, as the mean charge per cell.
-    ShowMeanLabel(area, s, QString::fromStdString(DoubleToText(MeanCellCharge(s))));
+    ShowMeanLabel(area, state, QString::fromStdString(DoubleToText(MeanCellCharge(s, state.CalcSpeed))));
 }
 
-void ShowMeanLabel(PictureArea& area, const SimState& s, const QString& text) {
+void ShowMeanLabel(PictureArea& area, const SimState& state, const QString& text) {
+    const ChargeModel& s = state.Charges();
     QLabel& label = *area.label5();
     label.setText(text);
     label.adjustSize();

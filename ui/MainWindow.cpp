@@ -11,7 +11,9 @@
 #include <QSignalBlocker>
 #include <QSlider>
 
-#include "field/Engine.h"
+#include "field/Probe.h"
+#include "model/NumberText.h"
+#include "model/Preparation.h"
 #include "model/SimState.h"
 #include "settings/SettingsStore.h"
 #include "ui/AboutBox.h"
@@ -235,7 +237,15 @@ void MainWindow::pctMain_MouseMove(int button, int shift, float x, float y) {
 
 void MainWindow::sldrCalc_Click() { state_.CalcSpeed = CalcSpeedForPosition(c_->sldrCalc->value()); }
 
-void MainWindow::sldrDraw_Click() { SetDrawSpeedFromSlider(state_, c_->sldrDraw->value(), store_); }
+// The step is stored when it changes; every trace runs this handler, and the
+// settings file is not touched while the slider stays where it is.
+void MainWindow::sldrDraw_Click() {
+    state_.DrawSpeed = DrawSpeedForPosition(c_->sldrDraw->value());
+    if (state_.DrawSpeed == storedDrawSpeed_) return;
+    store_.RegPrepare();
+    store_.SetKeyValue("DrawSpeed", NumberToText(state_.DrawSpeed));
+    storedDrawSpeed_ = state_.DrawSpeed;
+}
 
 void MainWindow::mnCharge_Click() { ShowAverageCharge(*c_->pctMain, state_); }
 
@@ -253,7 +263,7 @@ const QImage& MainWindow::Drawing() const { return c_->pctMain->image(); }
 
 QMenu* MainWindow::SharedMenu() const { return c_->Menu; }
 
-Engine& MainWindow::engine() { return host_->engine(); }
+TracingDriver& MainWindow::tracing() { return host_->driver(); }
 
 AdvancedDialog* MainWindow::advancedDialog() const { return advanced_.data(); }
 AboutBox* MainWindow::aboutBox() const { return about_.data(); }

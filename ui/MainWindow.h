@@ -15,8 +15,8 @@ struct MainWindowControls;
 class SettingsStore;
 class AdvancedDialog;
 class AboutBox;
-class Engine;
 class PictureCommands;
+class TracingDriver;
 class WindowHost;
 
 // frmMain: the main window with the picture area, the two precision sliders,
@@ -62,8 +62,8 @@ public:
     SimState& state() { return state_; }
     SettingsStore& store() { return store_; }
     const WindowServices& services() const { return services_; }
-    // The charge model and field lines the window drives.
-    Engine& engine();
+    // What draws the lines of presses and of "Пуск" in the window.
+    TracingDriver& tracing();
     // True once the window has been closed: running commands stop.
     bool isClosing() const { return closing_; }
 
@@ -89,6 +89,8 @@ private:
     std::unique_ptr<WindowHost> host_;
     std::unique_ptr<PictureCommands> files_;
     bool closing_ = false;
+    // The step last stored by the drawing-precision slider.
+    int storedDrawSpeed_ = 0;
     QPointer<AdvancedDialog> advanced_;
     QPointer<AboutBox> about_;
 };

@@ -59,6 +59,9 @@ void PictureCommands::Save() {
 
 void PictureCommands::Show(const QImage& picture) {
     c_.pctMain->setPicture(picture);
+    // The charge model of the picture before is gone with it: until the next
+    // Preparation a press draws nothing and the read-outs show 0.
+    state_.Model = EmptyChargeModel();
     c_.Command3->setText(QStringLiteral("Подготовка"));
 }
 

@@ -6,7 +6,6 @@
 #include <QSlider>
 #include <cmath>
 
-#include "field/Engine.h"
 #include "model/Checked.h"
 #include "model/NumberText.h"
 #include "settings/SettingsStore.h"
@@ -19,8 +18,8 @@
 namespace tovik {
 
 PreparationView::PreparationView(MainWindowControls& controls, SimState& state, SettingsStore& store,
-                                 WindowHost& host, Engine& engine)
-    : c_(controls), state_(state), store_(store), host_(host), engine_(engine) {}
+                                 WindowHost& host)
+    : c_(controls), state_(state), store_(store), host_(host) {}
 
 std::array<QWidget*, 5> PreparationView::controls() const {
     return {c_.sldrCalc, c_.Command2, c_.Command3, c_.Command7, c_.Command8};
@@ -75,7 +74,7 @@ void PreparationView::Run() {
         input.scaleWidth = width;
         input.scaleHeight = height;
         input.cellSize = state_.CalcSpeed;
-        const PreparationResult result = engine_.Prepare(input, *this);
+        const PreparationResult result = PrepareChargeModel(state_, input, *this);
         ShowMeanLabel(*c_.pctMain, state_, QString::fromStdString(DoubleToText(result.meanFloor)));
 
         c_.prBar->setValue(c_.prBar->maximum());

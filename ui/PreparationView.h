@@ -9,7 +9,6 @@ class QWidget;
 namespace tovik {
 
 struct MainWindowControls;
-class Engine;
 class SettingsStore;
 class WindowHost;
 
@@ -18,8 +17,7 @@ class WindowHost;
 // the marker, the mean and the elapsed time.
 class PreparationView : public PreparationProgress {
 public:
-    PreparationView(MainWindowControls& controls, SimState& state, SettingsStore& store, WindowHost& host,
-                    Engine& engine);
+    PreparationView(MainWindowControls& controls, SimState& state, SettingsStore& store, WindowHost& host);
 
     void Run();
 
@@ -37,7 +35,6 @@ private:
     SimState& state_;
     SettingsStore& store_;
     WindowHost& host_;
-    Engine& engine_;
     std::array<bool, 5> saved_{};
 };
 

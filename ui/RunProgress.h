@@ -2,7 +2,7 @@
 
 #include <QElapsedTimer>
 
-#include "field/AutoTracer.h"
+#include "drawing/TracingDriver.h"
 
 class QProgressBar;
 

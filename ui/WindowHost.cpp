@@ -4,8 +4,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSlider>
+#include <algorithm>
 #include <chrono>
+#include <thread>
 
+#include "field/Probe.h"
 #include "settings/SettingsStore.h"
 #include "ui/MainWindow.h"
 #include "ui/MainWindowControls.h"
@@ -21,28 +24,54 @@ WindowHost::WindowHost(MainWindow& window, MainWindowControls& controls, SimStat
     : window_(window),
       c_(controls),
       state_(state),
-      store_(store),
       services_(services),
-      engine_(state, EnginePorts{controls.pctMain->canvas(), *this, *this, *services.random, *this, *this}),
-      preparation_(std::make_unique<PreparationView>(controls, state, store, *this, engine_)) {}
+      driver_(state, TracingPorts{controls.pctMain->canvas(), *this, *this, *services.random, *this}),
+      preparation_(std::make_unique<PreparationView>(controls, state, store, *this)) {
+    // Every core traces lines of "Пуск".
+    driver_.SetThreads(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
+}
 
 WindowHost::~WindowHost() = default;
+
+WindowHost::Running::~Running() {
+    h.c_.pctMain->flushCanvas();
+    if (--h.running_ == 0) h.stop_ = false;
+}
 
 double WindowHost::Seconds() {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-bool WindowHost::Yield() {
-    if (Seconds() < nextPass_) return !stop_ && !window_.isClosing();
+bool WindowHost::Going() const { return !stop_ && !window_.isClosing(); }
+
+bool WindowHost::Pass() {
+    c_.pctMain->flushCanvas();
     QCoreApplication::processEvents();
-    nextPass_ = Seconds() + SliceSeconds;
-    return !stop_ && !window_.isClosing();
+    ++passes_;
+    lastReading_ = Seconds();
+    nextPass_ = lastReading_ + SliceSeconds;
+    return Going();
 }
 
+bool WindowHost::Yield() {
+    ++callsSince_;
+    if (--callsLeft_ > 0) return Going();
+    const double now = Seconds();
+    // Read the clock again after the calls that take about a tenth of a
+    // slice at the pace of the last ones.
+    const double perCall = (now - lastReading_) / static_cast<double>(callsSince_);
+    callsLeft_ = perCall > 0 ? std::clamp(static_cast<long>(SliceSeconds / 10 / perCall), 1L, 256L) : 256;
+    callsSince_ = 0;
+    lastReading_ = now;
+    if (now < nextPass_) return Going();
+    return Pass();
+}
+
+bool WindowHost::Idle() { return Pass(); }
+
 bool WindowHost::ProcessPendingEvents() {
-    QCoreApplication::processEvents();
-    nextPass_ = Seconds() + SliceSeconds;
+    Pass();
     return !window_.isClosing();
 }
 
@@ -71,16 +100,16 @@ void WindowHost::RunAutomaticTracing() {
         int& n;
     } run(runs_);
     RunProgress progress(*c_.prBar, runs_ > 1);
-    engine_.StartAutomaticTracing(&progress);
+    driver_.StartAutomaticTracing(&progress);
 }
 
 void WindowHost::MouseDown(int button, int shift, float x, float y) {
     const Running running(*this);
-    engine_.MouseDown(button, shift, x, y);
+    driver_.MouseDown(button, shift, x, y);
 }
 
 void WindowHost::MouseMove(int, int, float x, float y) {
-    const ProbeReading r = engine_.Probe(x, y);
+    const ProbeReading r = ReadProbe(driver_.Field(), x, y);
     c_.Ex->setText(QString::fromStdString(r.Ex));
     c_.Ey->setText(QString::fromStdString(r.Ey));
     c_.Er->setText(QString::fromStdString(r.Er));

@@ -6,7 +6,7 @@
 #include <QProcess>
 #include <cstdlib>
 
-#include "field/AutoTracer.h"
+#include "field/MersenneRandom.h"
 
 namespace tovik {
 

@@ -2,19 +2,21 @@
 
 #include <QImage>
 #include <cstdint>
-#include <functional>
 #include <optional>
-#include <vector>
 
-#include "field/Engine.h"
-#include "field/RasterCanvas.h"
+#include "drawing/RasterCanvas.h"
+#include "drawing/TracingDriver.h"
+#include "field/LineTracer.h"
+#include "field/MersenneRandom.h"
+#include "field/Probe.h"
+#include "model/Preparation.h"
 #include "model/SimState.h"
 
 namespace tovik {
 
-// The engine without a window: the drawing area held in an image, a yield
-// that does nothing, the steady clock, no beep and no settings.
-class HeadlessDriver : private Clock, private EventLoop, private TraceHost, private Beeper, private RasterSurface {
+// The engine without a window: the drawing area held in an image, no events,
+// the steady clock, no beep and no settings.
+class HeadlessDriver : private TracingHost, private RasterSurface {
 public:
     struct Options {
         std::int32_t cell = 8;
@@ -25,6 +27,7 @@ public:
         float maxCharge = 1000;
         std::optional<std::uint32_t> seed;
         long maxSteps = 0;  // 0: the time limit applies
+        int threads = 1;    // threads that trace the lines of the squares
     };
 
     // `picture` is shown in the drawing area as the window shows it.
@@ -35,36 +38,28 @@ public:
     void CoverWithLines(AutoTraceProgress* progress);
     // A left click at (x, y).
     void Trace(float x, float y);
-    ProbeReading Probe(float x, float y) { return engine_.Probe(x, y); }
+    ProbeReading Probe(float x, float y) { return ReadProbe(tracing_.Field(), x, y); }
 
     const QImage& Drawing() const { return image_; }
-    long Lines() const { return lines_; }
-    long Steps() const { return engine_.LineTracer().Steps(); }
-    Engine& engine() { return engine_; }
+    long Lines() const { return tracing_.Lines(); }
+    long Steps() const { return tracing_.Steps(); }
+    std::size_t ChargedCells() { return tracing_.Field().Cells().Size(); }
 
 private:
-    double Seconds() override;
-    bool Yield() override { return true; }
     void ShowMenu(float, float) override {}
     void DrawSliderClick() override;
     void Beep() override {}
     PixelBuffer Lock() override;
     void Damaged(int, int, int, int) override {}
 
-    // Counts the lines that automatic tracing starts.
-    struct CountingPress : PressHandler {
-        CountingPress(HeadlessDriver& d) : d(d) {}
-        bool MouseDown(int button, int shift, float x, float y) override;
-        HeadlessDriver& d;
-    };
-
     SimState& state_;
     Options options_;
     QImage image_;
     MersenneRandom random_;
     RasterCanvas canvas_{*this};
-    Engine engine_;
-    long lines_ = 0;
+    NoEventLoop loop_;
+    SteadyClock clock_;
+    TracingDriver tracing_;
 };
 
 }  // namespace tovik

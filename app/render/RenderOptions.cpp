@@ -1,11 +1,13 @@
 #include "app/render/RenderOptions.h"
 
+
 #include <algorithm>
 #include <cctype>
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <thread>
 
 namespace tovik {
 
@@ -75,6 +77,10 @@ void DescribeOptions(CLI::App& cli, RenderOptions& o) {
                                         "them; may be given more than once")
         ->type_name("X,Y")
         ->allow_extra_args(false);
+    cli.add_option("--threads", o.threads,
+                   "Threads that trace the lines of the squares, 1 to 256 (default: every core); the "
+                   "picture is the same for any number")
+        ->capture_default_str();
     cli.add_flag("--no-lines", o.noLines, "Only prepare the charge model (and probe); trace nothing");
     cli.add_flag("-q,--quiet", o.quiet, "No progress bar on standard error");
 }
@@ -106,7 +112,8 @@ int CheckOptions(RenderOptions& o, std::string* problem) {
         range(std::isfinite(o.maxCharge) && std::fabs(o.maxCharge) <= FLT_MAX,
               "--max-charge must be a number within the single-precision range") &&
         range(o.seedOption->count() == 0 || (o.seed >= 0 && o.seed <= 4294967295LL), "--seed must lie between 0 and 4294967295") &&
-        range(o.maxSteps >= 0, "--max-steps must be 0 or more");
+        range(o.maxSteps >= 0, "--max-steps must be 0 or more") &&
+        range(o.threads >= 1 && o.threads <= 256, "--threads must lie between 1 and 256");
     if (!ok) return render_exit::OutOfRange;
 
     HeadlessDriver::Options& d = o.driver;
@@ -118,8 +125,11 @@ int CheckOptions(RenderOptions& o, std::string* problem) {
     d.maxCharge = static_cast<float>(o.maxCharge);
     if (o.seedOption->count() > 0) d.seed = static_cast<std::uint32_t>(o.seed);
     d.maxSteps = static_cast<long>(o.maxSteps);
+    d.threads = static_cast<int>(o.threads);
     return 0;
 }
+
+int DefaultThreads() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
 
 std::vector<RenderOptions::Point> ParsedPoints(const std::vector<std::string>& texts) {
     std::vector<RenderOptions::Point> points;

@@ -17,6 +17,9 @@ inline constexpr int Unwritable = 5;  // the output cannot be written
 inline constexpr int RunTime = 6;     // a run-time error in the computation
 }  // namespace render_exit
 
+// Every core of the machine.
+int DefaultThreads();
+
 struct RenderOptions {
     struct Point {
         float x = 0;
@@ -38,6 +41,7 @@ struct RenderOptions {
     long long maxSteps = 0;
     std::vector<std::string> traces;
     std::vector<std::string> probes;
+    long long threads = DefaultThreads();
     bool noLines = false;
     bool quiet = false;
 };

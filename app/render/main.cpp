@@ -17,7 +17,6 @@
 #include "picture/PictureWriter.h"
 #include "app/render/HeadlessDriver.h"
 #include "app/render/RenderOptions.h"
-#include "field/Geometry.h"
 #include "model/NumberText.h"
 #include "model/RunTimeError.h"
 #include "tovik/Version.h"
@@ -75,7 +74,6 @@ int main(int argc, char** argv) {
     if (checked != 0) return Fail(checked, problem);
 
     QCoreApplication app(argc, argv);
-    ZeroVector = FieldVector{0, 0};
 
     QImage picture;
     QString error;
@@ -83,7 +81,7 @@ int main(int argc, char** argv) {
         return Fail(render_exit::Unreadable, Text(error));
 
     const auto t0 = std::chrono::steady_clock::now();
-    static SimState state;
+    SimState state;
     HeadlessDriver driver(state, picture, o.driver);
     const std::vector<RenderOptions::Point> traces = ParsedPoints(o.traces);
     const std::vector<RenderOptions::Point> probes = ParsedPoints(o.probes);
@@ -109,9 +107,10 @@ int main(int argc, char** argv) {
         !WritePictureFile(driver.Drawing(), QString::fromStdString(o.output), OutputFormat(o.output), &error))
         return Fail(render_exit::Unwritable, Text(error));
 
-    std::printf("area: left %d, top %d, right %d, bottom %d (cells of %d px)\n", state.AreaLeft, state.AreaTop,
-                state.AreaRight, state.AreaBottom, state.CalcSpeed);
-    std::printf("charged cells: %zu\n", driver.engine().Field().ChargedCellCount());
+    const ChargeModel& model = state.Charges();
+    std::printf("area: left %d, top %d, right %d, bottom %d (cells of %d px)\n", model.AreaLeft, model.AreaTop,
+                model.AreaRight, model.AreaBottom, state.CalcSpeed);
+    std::printf("charged cells: %zu\n", driver.ChargedCells());
     std::printf("mean cell charge: %s\n", DoubleToText(prepared.mean).c_str());
     std::printf("lines traced: %ld, steps: %ld\n", driver.Lines(), driver.Steps());
     std::printf("seconds: %.3f\n", seconds);

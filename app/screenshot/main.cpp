@@ -48,7 +48,6 @@ int main(int argc, char** argv) {
         QSettings settings(settingsDir.filePath("Tovik.conf"), QSettings::IniFormat);
         settings.setValue("FileName", QDir().absoluteFilePath(QString::fromLocal8Bit(argv[1])));
     }
-    tovik::ZeroVector = tovik::FieldVector{0, 0};
     static tovik::SimState state;
     tovik::SettingsStore store(settingsDir.path());
     tovik::WindowServices services = tovik::WindowServices::Defaults();

@@ -170,7 +170,7 @@ TEST(MetafileShapes, WmfShapesAreFilledWithTheBrushColourAndPrepareAsDrawn) {
                 const Prepared p(image, side);
                 const int right = ((lastX - firstX) / side + 1) * side + firstX;
                 const int bottom = ((lastY - firstY) / side + 1) * side + firstY;
-                EXPECT_EQ((std::vector<int>{p.s.AreaLeft, p.s.AreaTop, p.s.AreaRight, p.s.AreaBottom}),
+                EXPECT_EQ((std::vector<int>{p.s.Charges().AreaLeft, p.s.Charges().AreaTop, p.s.Charges().AreaRight, p.s.Charges().AreaBottom}),
                           (std::vector<int>{firstX, firstY, right, bottom}));
                 double total = 0;
                 const int columns = (right - firstX) / side + 1, rows = (bottom - firstY) / side + 1;
@@ -180,10 +180,10 @@ TEST(MetafileShapes, WmfShapesAreFilledWithTheBrushColourAndPrepareAsDrawn) {
                         for (int y = firstY + j * side; y < std::min(120, firstY + (j + 1) * side); ++y)
                             for (int x = firstX + i * side; x < std::min(240, firstX + (i + 1) * side); ++x) count += filled[x][y];
                         total += count * charge;
-                        EXPECT_EQ(p.s.Cell(i, j), count * charge) << "cell " << i << "," << j;
+                        EXPECT_EQ(p.s.Charges().Cell(i, j), count * charge) << "cell " << i << "," << j;
                     }
                 }
-                EXPECT_EQ(MeanCellCharge(p.s), total / (columns * rows));
+                EXPECT_EQ(MeanCellCharge(p.s.Charges(), p.s.CalcSpeed), total / (columns * rows));
             }
         }
     }

@@ -11,8 +11,7 @@ namespace {
 
 // Cells of side 4 from (100, 50): cell (0, 0) holds 16, cell (1, 0) holds 32.
 struct ProbeScene {
-    ProbeScene() : field(s) {
-        s.CalcSpeed = 4;
+    ProbeScene() {
         s.AreaLeft = 100;
         s.AreaTop = 50;
         s.AreaRight = 108;
@@ -20,9 +19,11 @@ struct ProbeScene {
         s.Cell(0, 0) = 16;
         s.Cell(1, 0) = 32;
     }
-    ProbeReading Read(float x, float y) { return ReadProbe(s, field, x, y); }
-    SimState s;
-    TensionEvaluator field;
+    ProbeReading Read(float x, float y) {
+        return ReadProbe(TensionEvaluator(ChargedCells::Build(std::make_shared<ChargeModel>(s), side)), x, y);
+    }
+    ChargeModel s;
+    std::int32_t side = 4;
 };
 
 TEST(Probe, DensityOfTheCellUnderThePointer) {
@@ -54,27 +55,14 @@ TEST(Probe, FieldComponentsAndTheirTexts) {
 
 TEST(Probe, ZeroCellSideFailsInTheFieldEvaluation) {
     ProbeScene sc;
-    sc.s.CalcSpeed = 0;
+    sc.side = 0;
     EXPECT_THROW(sc.Read(200, 200), RunTimeError);
 }
 
-// The slider's positions 1 to 10 give steps of 10 down to 1 pixel, stored at once.
-TEST(DrawingPrecision, SliderPositionGivesAndStoresTheStep) {
-    struct Recorder : SettingsWriter {
-        void RegPrepare() override { ++prepares; }
-        void SetKeyValue(std::string_view name, std::string_view text) override { writes.emplace_back(name, text); }
-        int prepares = 0;
-        std::vector<std::pair<std::string, std::string>> writes;
-    };
-    const std::pair<int, const char*> rows[] = {{1, "10"}, {7, "4"}, {10, "1"}};
-    for (const auto& [position, step] : rows) {
-        SimState s;
-        Recorder settings;
-        SetDrawSpeedFromSlider(s, position, settings);
-        EXPECT_EQ(s.DrawSpeed, std::stoi(step));
-        EXPECT_EQ(settings.prepares, 1);
-        EXPECT_EQ(settings.writes, (decltype(settings.writes){{"DrawSpeed", step}}));
-    }
+TEST(DrawingPrecision, SliderPositionGivesTheStep) {
+    const std::pair<int, int> rows[] = {{1, 10}, {7, 4}, {10, 1}};
+    for (const auto& [position, step] : rows) EXPECT_EQ(DrawSpeedForPosition(position), step);
+    EXPECT_THROW(DrawSpeedForPosition(-2147483647 + 5), RunTimeError);
 }
 
 }  // namespace

@@ -18,7 +18,7 @@
 
 #include "picture/PictureLoader.h"
 #include "picture/PictureWriter.h"
-#include "field/AutoTracer.h"
+#include "field/MersenneRandom.h"
 #include "model/SimState.h"
 #include "settings/SettingsStore.h"
 #include "ui/MainWindow.h"

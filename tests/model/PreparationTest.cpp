@@ -13,7 +13,10 @@ constexpr std::uint32_t kBlue = 0x0000FF;  // RGB32 word: blue in the low byte
 constexpr std::uint32_t kRed = 0xFF0000;
 
 // Left, top, right, bottom.
-std::array<int, 4> Area(const SimState& s) { return {s.AreaLeft, s.AreaTop, s.AreaRight, s.AreaBottom}; }
+std::array<int, 4> Area(const SimState& state) {
+    const ChargeModel& s = state.Charges();
+    return {s.AreaLeft, s.AreaTop, s.AreaRight, s.AreaBottom};
+}
 
 // A drawing area of w x h pixels held as RGB32 words, prepared with cells of
 // side `cell`, recording what Preparation reports about it.
@@ -48,11 +51,11 @@ TEST(Preparation, BlueBlockAtCellSideOne) {
     EXPECT_EQ(p.s.CalcSpeed, 1);
     EXPECT_EQ(Area(p.s), (std::array{100, 50, 103, 53}));
     for (int j = 0; j <= 3; ++j)
-        for (int i = 0; i <= 3; ++i) EXPECT_EQ(p.s.Cell(i, j), (i < 3 && j < 3) ? 1000.0f : 0.0f) << i << "," << j;
+        for (int i = 0; i <= 3; ++i) EXPECT_EQ(p.s.Charges().Cell(i, j), (i < 3 && j < 3) ? 1000.0f : 0.0f) << i << "," << j;
     EXPECT_EQ(r.mean, 562.5);
     EXPECT_EQ(r.meanFloor, 562);
-    EXPECT_EQ(p.s.PicWidth, 781);
-    EXPECT_EQ(p.s.PicHeight, 469);
+    EXPECT_EQ(p.s.Charges().PicWidth, 781);
+    EXPECT_EQ(p.s.Charges().PicHeight, 469);
     // Progress every fifth column.
     ASSERT_EQ(p.columns.size(), 157u);
     for (int k = 0; k < 157; ++k) ASSERT_EQ(p.columns[k], 5 * k);
@@ -85,7 +88,7 @@ TEST(Preparation, AreasAlignToWholeCells) {
         PreparationResult r;
         ASSERT_NO_THROW(r = p.Run());
         EXPECT_EQ(Area(p.s), c.area);
-        EXPECT_EQ(p.s.Cell(0, 0), c.cell00);
+        EXPECT_EQ(p.s.Charges().Cell(0, 0), c.cell00);
         EXPECT_EQ(r.meanFloor, c.meanFloor);
     }
 }
@@ -101,7 +104,8 @@ TEST(Preparation, GridsHoldTheWorstAlignedArea) {
             EXPECT_LT(((DrawingHeight - 1 - top) / side + 1) * side + top, GridRows) << side << " " << top;
     }
     // Before the first Preparation everything reads as zero.
-    SimState s;
+    const SimState fresh;
+    const ChargeModel& s = fresh.Charges();
     for (std::size_t k = 0; k < s.PixelColor.size(); ++k)
         ASSERT_TRUE(s.PixelColor[k] == 0 && s.ChargeDensity[k] == 0.0f) << k;
     EXPECT_EQ(s.AreaLeft | s.AreaTop | s.AreaRight | s.AreaBottom | s.PicWidth | s.PicHeight, 0);
@@ -118,8 +122,8 @@ TEST(Preparation, ChargeIsProportionalToBlueMinusRedAndOtherColoursAreUncharged)
     p.SetPixel(201, 100, 0x400080);  // blue 128, red 64
     p.Run();
     EXPECT_EQ(Area(p.s), (std::array{200, 100, 202, 101}));
-    EXPECT_EQ(p.s.Cell(0, 0), static_cast<float>(1000.0 * 128 / 255));
-    EXPECT_EQ(p.s.Cell(1, 0), static_cast<float>(1000.0 * 64 / 255));
+    EXPECT_EQ(p.s.Charges().Cell(0, 0), static_cast<float>(1000.0 * 128 / 255));
+    EXPECT_EQ(p.s.Charges().Cell(1, 0), static_cast<float>(1000.0 * 64 / 255));
 }
 
 // A later picture, with less charge or none, keeps nothing of an earlier one.
@@ -130,13 +134,13 @@ TEST(Preparation, NoChargeOfAnEarlierPictureRemains) {
     std::fill(p.pixels.begin(), p.pixels.end(), 0xFF000000u);
     p.SetPixel(0, 0, kRed);
     p.Run();
-    EXPECT_EQ(p.s.Cell(0, 0), -1000.0f);
-    for (int i = 1; i < 300; ++i) ASSERT_EQ(p.s.Cell(i, 0), 0.0f) << i;
+    EXPECT_EQ(p.s.Charges().Cell(0, 0), -1000.0f);
+    for (int i = 1; i < 300; ++i) ASSERT_EQ(p.s.Charges().Cell(i, 0), 0.0f) << i;
     p.SetPixel(0, 0, 0);
     for (int run = 0; run < 2; ++run) {
         EXPECT_EQ(p.Run().meanFloor, 0) << run;
         EXPECT_EQ(Area(p.s), (std::array{0, 0, 0, 0})) << run;
-        for (float v : p.s.ChargeDensity) ASSERT_EQ(v, 0.0f);
+        for (float v : p.s.Charges().ChargeDensity) ASSERT_EQ(v, 0.0f);
     }
 }
 
@@ -144,10 +148,11 @@ TEST(Preparation, OverflowingCellIsARunTimeError) {
     Prepared p(2);
     p.s.MaxCharge = 3e38f;  // two such pixels in one cell pass the single range
     for (int x = 0; x < 2; ++x) p.SetPixel(x, 0, kBlue);
-    const std::uint64_t generation = p.s.ModelGeneration;
+    const ChargeModelPtr before = p.s.Model;
     EXPECT_THROW(p.Run(), RunTimeError);
-    // Readers of the model rebuild what they derived from it.
-    EXPECT_GT(p.s.ModelGeneration, generation);
+    // What the run computed before the error is published, as with any command.
+    EXPECT_NE(p.s.Model, before);
+    EXPECT_EQ(p.s.Charges().AreaRight, 2);
 }
 
 }  // namespace

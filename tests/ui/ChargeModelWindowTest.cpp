@@ -37,14 +37,14 @@ TEST(ChargeModelWindow, PreparationOfTheBlueBlockAndTheAverageTool) {
         ++yields;
         EXPECT_EQ(test::Stored(*t.store, "CalcSpeed"), "1");
         EXPECT_EQ(t.state.CalcSpeed, 1);
-        EXPECT_EQ(t.state.AreaRight, 0);
+        EXPECT_EQ(t.state.Charges().AreaRight, 0);
         EXPECT_FALSE(w.Command3->isEnabled() || w.Command7->isEnabled() || w.sldrCalc->isEnabled());
         EXPECT_TRUE(w.prBar->isVisible());
     });
     Click(w.Command3);
     ASSERT_TRUE(t.errors.isEmpty()) << t.errors.join("\n").toStdString();
     EXPECT_EQ(yields, 1);
-    EXPECT_EQ(t.state.AreaRight, 103);
+    EXPECT_EQ(t.state.Charges().AreaRight, 103);
     EXPECT_EQ(w.Command3->text(), QStringLiteral("Переподготовка"));
     EXPECT_TRUE(w.Command2->isEnabled() && w.Command3->isEnabled() && w.sldrCalc->isEnabled());
     EXPECT_FALSE(w.prBar->isVisible());
@@ -76,7 +76,7 @@ TEST(ChargeModelWindow, ClosingTheWindowDuringARunEndsItCleanly) {
         if (trace) ClickPicture(*t->c, 390, 150);
         else Click(t->c->Command3);
         EXPECT_TRUE(window.isClosing());
-        EXPECT_TRUE(trace || t->state.AreaRight == 0);  // Preparation sampled nothing
+        EXPECT_TRUE(trace || t->state.Charges().AreaRight == 0);  // Preparation sampled nothing
         t.reset();  // the window is destroyed after the run has let go of it
     }
 }
@@ -97,7 +97,7 @@ TEST(ChargeModelWindow, PreparationDuringATraceIsUsedByTheRestOfIt) {
     ClickPicture(w, 390, 150);
     EXPECT_EQ(preparations, 1);
     EXPECT_EQ(t.state.CalcSpeed, 2);
-    EXPECT_EQ(t.state.AreaRight, 0);  // the new picture has no charge
+    EXPECT_EQ(t.state.Charges().AreaRight, 0);  // the new picture has no charge
     EXPECT_TRUE(t.errors.isEmpty()) << t.errors.join("\n").toStdString();
 }
 

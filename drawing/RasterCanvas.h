@@ -2,9 +2,18 @@
 
 #include <cstdint>
 
-#include "model/Ports.h"
+#include "drawing/DrawingPorts.h"
 
 namespace tovik {
+
+// Pixels to draw into: rows of 32-bit words 0xAARRGGBB, row after row with
+// the given stride.
+struct PixelBuffer {
+    std::uint32_t* data = nullptr;
+    int strideWords = 0;
+    int width = 0;
+    int height = 0;
+};
 
 // The memory a RasterCanvas draws into, and who is told what changed.
 class RasterSurface {
@@ -14,7 +23,7 @@ public:
     // memory may move between two drawings).
     virtual PixelBuffer Lock() = 0;
     // The pixels from (left, top) to (right, bottom), both inclusive, have
-    // been drawn.
+    // been drawn (told when the canvas is flushed).
     virtual void Damaged(int left, int top, int right, int bottom) = 0;
 };
 
@@ -22,7 +31,8 @@ public:
 // nearest to it, a line is the Bresenham line between the pixels nearest to
 // its ends, both ends included, clipped to the picture. Segments far off the
 // picture are clipped before they are rasterised, so a line that runs off
-// costs nothing.
+// costs nothing. What was drawn is told to the surface as one rectangle when
+// the canvas is flushed.
 class RasterCanvas : public Canvas {
 public:
     explicit RasterCanvas(RasterSurface& surface) : surface_(surface) {}
@@ -33,12 +43,17 @@ public:
 
     std::int32_t ForeColor() const { return foreColor_; }
 
+    // Tells the surface the rectangle drawn since the last flush.
+    void Flush();
+
 private:
     RasterSurface& surface_;
     std::int32_t foreColor_ = 0;
     std::uint32_t pen_ = 0xFF000000u;
     double curX_ = 0;
     double curY_ = 0;
+    void Damage(int left, int top, int right, int bottom);
+    int damageLeft_ = 0, damageTop_ = 0, damageRight_ = -1, damageBottom_ = -1;
 };
 
 }  // namespace tovik

@@ -1,4 +1,4 @@
-#include "field/RasterCanvas.h"
+#include "drawing/RasterCanvas.h"
 
 #include <algorithm>
 #include <cmath>
@@ -51,6 +51,23 @@ inline void Put(const PixelBuffer& b, int x, int y, std::uint32_t pen) {
 
 }  // namespace
 
+void RasterCanvas::Damage(int left, int top, int right, int bottom) {
+    if (damageRight_ < damageLeft_) {
+        damageLeft_ = left, damageTop_ = top, damageRight_ = right, damageBottom_ = bottom;
+        return;
+    }
+    damageLeft_ = std::min(damageLeft_, left);
+    damageTop_ = std::min(damageTop_, top);
+    damageRight_ = std::max(damageRight_, right);
+    damageBottom_ = std::max(damageBottom_, bottom);
+}
+
+void RasterCanvas::Flush() {
+    if (damageRight_ < damageLeft_) return;
+    surface_.Damaged(damageLeft_, damageTop_, damageRight_, damageBottom_);
+    damageRight_ = damageLeft_ - 1;
+}
+
 void RasterCanvas::SetForeColor(std::int32_t bgr) {
     foreColor_ = bgr;
     const std::uint32_t r = bgr & 0xFF, g = (bgr >> 8) & 0xFF, b = (bgr >> 16) & 0xFF;
@@ -67,7 +84,7 @@ void RasterCanvas::Plot(float xf, float yf) {
     const PixelBuffer b = surface_.Lock();
     if (px < 0 || py < 0 || px >= b.width || py >= b.height) return;
     Put(b, px, py, pen_);
-    surface_.Damaged(px, py, px, py);
+    Damage(px, py, px, py);
 }
 
 void RasterCanvas::LineTo(float xf, float yf) {
@@ -100,7 +117,7 @@ void RasterCanvas::LineTo(float xf, float yf) {
             ay += sy;
         }
     }
-    surface_.Damaged(left, top, right, bottom);
+    Damage(left, top, right, bottom);
 }
 
 }  // namespace tovik
