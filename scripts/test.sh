@@ -22,6 +22,15 @@ else
   echo "== No clang: fuzz smoke run skipped"
 fi
 
+# The threads that trace lines, and the field sum's helper, under
+# ThreadSanitizer: only the core's tests, built on their own.
+echo "== ThreadSanitizer build and the tests of the threads"
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+  -DTOVIK_THREAD_SANITIZER=ON -DTOVIK_BUILD_BENCH=OFF >/dev/null
+cmake --build build-tsan -j"$jobs" --target tovik_core_tests
+TSAN_OPTIONS="halt_on_error=1" build-tsan/tests/tovik_core_tests \
+  --gtest_filter='TracingDriver.*:Tension.LongSums*'
+
 echo "== Sanitizer build and tests"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
   -DTOVIK_SANITIZE=ON -DTOVIK_BUILD_BENCH=OFF >/dev/null

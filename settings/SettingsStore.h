@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "model/Ports.h"
 
 class QSettings;
 

@@ -32,19 +32,31 @@ QByteArray Bytes(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-TEST(Render, SameSeedAndStepLimitGiveTheSameFileTwice) {
+// The same seed and step limit give the same file on any number of threads,
+// as BMP and as PNG.
+TEST(Render, SameSeedAndStepLimitGiveTheSameFileOnAnyNumberOfThreads) {
     RenderFixture f;
-    for (const char* name : {"a.bmp", "b.bmp", "c.png"}) {
-        const Result r = Render({f.Path("dipole.bmp"), f.Path(name), "--seed", "5", "--max-steps", "300",
-                                 "--square", "60", "--cell", "16"});
-        ASSERT_EQ(r.status, 0) << r.err.toStdString();
-        EXPECT_TRUE(r.out.contains("lines traced: 91,")) << r.out.toStdString();  // 13 x 7 squares
+    const struct { const char* name; QImage picture; const char* cell; } cases[] = {
+        {"dipole", Dipole(), "16"}, {"disc", test::Disc(), "8"}, {"ring", test::Ring(50, 60), "2"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString picture = f.Path(QString(c.name) + ".bmp");
+        ASSERT_TRUE(c.picture.save(picture, "BMP"));
+        for (const char* threads : {"1", "2", "4"}) {
+            const QString out = f.Path(QString(c.name) + threads + ".bmp");
+            const Result r = Render({picture, out, "--seed", "5", "--max-steps", "300", "--square", "60",
+                                     "--cell", c.cell, "--threads", threads});
+            ASSERT_EQ(r.status, 0) << r.err.toStdString();
+            EXPECT_TRUE(r.out.contains("lines traced: 91,")) << r.out.toStdString();  // 13 x 7 squares
+            EXPECT_EQ(Bytes(out), Bytes(f.Path(QString(c.name) + "1.bmp"))) << threads << " threads";
+        }
     }
-    EXPECT_EQ(Bytes(f.Path("a.bmp")), Bytes(f.Path("b.bmp")));
-    EXPECT_TRUE(Bytes(f.Path("a.bmp")).startsWith("BM"));
+    ASSERT_EQ(Render({f.Path("dipole.bmp"), f.Path("c.png"), "--seed", "5", "--max-steps", "300", "--square",
+                      "60", "--cell", "16"}).status, 0);
+    EXPECT_TRUE(Bytes(f.Path("dipole1.bmp")).startsWith("BM"));
     EXPECT_TRUE(Bytes(f.Path("c.png")).startsWith("\x89PNG"));
     EXPECT_EQ(QImage(f.Path("c.png")).convertToFormat(QImage::Format_RGB32),
-              QImage(f.Path("a.bmp")).convertToFormat(QImage::Format_RGB32));
+              QImage(f.Path("dipole1.bmp")).convertToFormat(QImage::Format_RGB32));
 }
 
 // With the seed of the window's generator and no branch reaching a limit,

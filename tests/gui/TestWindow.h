@@ -119,6 +119,18 @@ inline QImage Dipole() {
     return Picture({{{230, 224, 21, 21}, qRgb(0, 0, 255)}, {{530, 224, 21, 21}, qRgb(255, 0, 0)}});
 }
 
+// A blue disc of radius r and a blue ring of radii r0..r1 around the middle
+// of the drawing area.
+inline QImage Ring(int r0, int r1) {
+    QImage img(781, 469, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    for (int y = -r1; y <= r1; ++y)
+        for (int x = -r1; x <= r1; ++x)
+            if (x * x + y * y <= r1 * r1 && x * x + y * y >= r0 * r0) img.setPixel(390 + x, 234 + y, qRgb(0, 0, 255));
+    return img;
+}
+inline QImage Disc() { return Ring(0, 20); }
+
 // The user parameter of that name.
 inline double Parameter(const SimState& s, const std::string& name) {
     if (name == "CalcSpeed") return s.CalcSpeed;

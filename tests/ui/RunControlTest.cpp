@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "gui/TestWindow.h"
+#include "drawing/TracingDriver.h"
 #include "ui/StartUp.h"
 
 namespace tovik {
@@ -106,6 +107,26 @@ TEST(RunControl, ProgressBarCountsTheSquaresAndANestedRunGivesItBack) {
     EXPECT_EQ(t.c->prBar->maximum(), 8);
     EXPECT_EQ(t.beeps, 2);
     EXPECT_FALSE(t.c->prBar->isVisible());
+}
+
+// "Пуск" on 2 and 4 threads draws the pixels of one thread.
+TEST(RunControl, EveryNumberOfThreadsDrawsThePixelsOfOne) {
+    const struct { const char* name; QImage picture; int cellSlider; } cases[] = {
+        {"dipole", Dipole(), 2}, {"disc", test::Disc(), 2}, {"ring at 2-px cells", test::Ring(50, 60), 4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QImage one;
+        for (const int threads : {1, 2, 4}) {
+            Prepared t(c.picture, c.cellSlider);
+            t.window->tracing().SetThreads(threads);
+            t.window->tracing().SetStepLimit(200);
+            QTest::mouseClick(t.c->Command2, Qt::LeftButton);
+            EXPECT_EQ(t.beeps, 1);
+            if (threads == 1) one = t.window->Drawing();
+            EXPECT_TRUE(t.window->Drawing() == one) << threads << " threads";
+        }
+        EXPECT_NE(one, c.picture);
+    }
 }
 
 }  // namespace
