@@ -143,7 +143,7 @@ bool TracingDriver::Replay(TracePoint start, const LineInputs& in, std::shared_p
             if (now == in) continue;
             // The rest of the branch follows the new inputs from here, as
             // it would have without the workers.
-            const BranchPosition from{at.x, at.y, in.field.GetTension(at.x, at.y), steps, 0};
+            const BranchPosition from{at.x, at.y, in.field.GetTension(at.x, at.y), steps, piece.seconds};
             job->Cancel();
             job.reset();
             return TraceHere(start, now, &from);

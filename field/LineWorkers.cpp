@@ -71,6 +71,7 @@ void LineJob::Trace(Clock& clock) {
                         piece = Piece{};
                         piece.branch = b;
                         piece.points.reserve(PiecePoints);
+                        full.seconds = tracer.Position().seconds;
                         tracer.AddIdleSeconds(Put(std::move(full), clock));
                     }
                 }

@@ -37,6 +37,8 @@ public:
         BranchEnd end = BranchEnd::NotStarted;
         RunTimeErrorKind error = RunTimeErrorKind::Overflow;
         ErrorStage stage = ErrorStage::Start;
+        // The branch's tracing time when the piece was handed over.
+        double seconds = 0;
     };
 
     LineJob(LineRequest request, std::size_t pointCap) : request_(std::move(request)), cap_(pointCap) {}

@@ -62,21 +62,24 @@ TEST(ChargeModelWindow, PreparationOfTheBlueBlockAndTheAverageTool) {
     EXPECT_TRUE(mean->isVisible() && w.pctMain->optCalc()->isVisible());
 }
 
-// Closed while a line is traced, or while Preparation yields before its
-// sampling: the run ends and lets go of the window.
+// Closed while a line is traced, while "Пуск" runs on its threads, or while
+// Preparation yields before its sampling: the command ends, its threads are
+// joined, and it lets go of the window.
 TEST(ChargeModelWindow, ClosingTheWindowDuringARunEndsItCleanly) {
-    for (bool trace : {true, false}) {
-        SCOPED_TRACE(trace ? "trace" : "Preparation");
+    for (const char* command : {"trace", "run", "Preparation"}) {
+        SCOPED_TRACE(command);
+        const bool prepared = command != std::string("Preparation");
         auto t = std::make_unique<test::TestWindow>(Dipole());
         MainWindow& window = *t->window;
-        if (trace) Click(t->c->Command3);
+        if (prepared) Click(t->c->Command3);
         t->state.TimeLimit = 30;  // long enough that only the close can end the line
         SetSliderQuietly(t->c->sldrDraw, 10);
         QTimer::singleShot(0, &window, [&window] { window.close(); });
-        if (trace) ClickPicture(*t->c, 390, 150);
+        if (command == std::string("trace")) ClickPicture(*t->c, 390, 150);
+        else if (command == std::string("run")) Click(t->c->Command2);
         else Click(t->c->Command3);
         EXPECT_TRUE(window.isClosing());
-        EXPECT_TRUE(trace || t->state.Charges().AreaRight == 0);  // Preparation sampled nothing
+        EXPECT_TRUE(prepared || t->state.Charges().AreaRight == 0);  // Preparation sampled nothing
         t.reset();  // the window is destroyed after the run has let go of it
     }
 }
