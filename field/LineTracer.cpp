@@ -75,28 +75,13 @@ TracedBranch TraceBranch(const TensionEvaluator& field, const TraceParameters& p
                          Clock& clock, const std::atomic<bool>* stop) {
     TracedBranch branch;
     BranchTracer tracer(field, parameters, clock);
-    ErrorStage stage = ErrorStage::Start;
-    try {
-        if (!tracer.Begin(x0, y0)) return branch;
-        branch.points.push_back({x0, y0});
-        for (;;) {
-            stage = ErrorStage::Test;
-            if (!tracer.GoesOn()) break;
-            stage = ErrorStage::Move;
-            branch.points.push_back(tracer.Move());
-            stage = ErrorStage::Evaluation;
-            tracer.Evaluate();
-            if (stop && stop->load(std::memory_order_relaxed)) {
-                branch.end = BranchEnd::Stopped;
-                return branch;
-            }
-        }
-        branch.end = tracer.End();
-    } catch (const RunTimeError& e) {
-        branch.end = BranchEnd::Failed;
-        branch.error = e.kind();
-        branch.stage = stage;
-    }
+    const BranchOutcome out = RunBranch(
+        tracer, {x0, y0}, [&](TracePoint p) { branch.points.push_back(p); },
+        [&](TracePoint p) { branch.points.push_back(p); },
+        [&] { return !stop || !stop->load(std::memory_order_relaxed); });
+    branch.end = out.end;
+    branch.error = out.error;
+    branch.stage = out.stage;
     return branch;
 }
 

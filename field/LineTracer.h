@@ -131,6 +131,43 @@ struct TracedLine {
     long Steps() const;
 };
 
+// How a branch ended, with the error that ended it.
+struct BranchOutcome {
+    BranchEnd end = BranchEnd::NotStarted;
+    RunTimeErrorKind error = RunTimeErrorKind::Overflow;
+    ErrorStage stage = ErrorStage::Start;
+};
+
+// Traces a branch from `start` to its end: `started(start)` when the start
+// test passes, `point(p)` with each new point, and after each step
+// `goOn()`, which ends the branch as Stopped when it returns false. A
+// run-time error ends it as Failed, with its kind and stage.
+template <typename Started, typename Point, typename GoOn>
+BranchOutcome RunBranch(BranchTracer& tracer, TracePoint start, Started&& started, Point&& point, GoOn&& goOn) {
+    BranchOutcome out;
+    try {
+        if (!tracer.Begin(start.x, start.y)) return out;
+        started(start);
+        for (;;) {
+            out.stage = ErrorStage::Test;
+            if (!tracer.GoesOn()) break;
+            out.stage = ErrorStage::Move;
+            point(tracer.Move());
+            out.stage = ErrorStage::Evaluation;
+            tracer.Evaluate();
+            if (!goOn()) {
+                out.end = BranchEnd::Stopped;
+                return out;
+            }
+        }
+        out.end = tracer.End();
+    } catch (const RunTimeError& e) {
+        out.end = BranchEnd::Failed;
+        out.error = e.kind();
+    }
+    return out;
+}
+
 // Traces a whole branch. `stop`, when given, ends it (as Stopped) at the next
 // step once set.
 TracedBranch TraceBranch(const TensionEvaluator& field, const TraceParameters& parameters, float x0, float y0,

@@ -46,47 +46,31 @@ double LineJob::Put(Piece&& piece, Clock& clock) {
 
 void LineJob::Trace(Clock& clock) {
     TraceParameters p = request_.parameters;
-    const TracePoint s = request_.start;
     for (int b = 0; b < 2 && !Cancelled(); ++b) {
         Piece piece;
         piece.branch = b;
-        piece.last = true;
         BranchTracer tracer(request_.field, p, clock);
-        ErrorStage stage = ErrorStage::Start;
-        try {
-            if (tracer.Begin(s.x, s.y)) {
-                piece.last = false;
+        const BranchOutcome out = RunBranch(
+            tracer, request_.start, [&](TracePoint s) { piece.points.reserve(PiecePoints), piece.points.push_back(s); },
+            [&](TracePoint q) { piece.points.push_back(q); },
+            [&] {
+                if (Cancelled()) return false;
+                if (piece.points.size() < PiecePoints) return true;
+                Piece full = std::move(piece);
+                piece = Piece{};
+                piece.branch = b;
                 piece.points.reserve(PiecePoints);
-                piece.points.push_back(s);
-                for (;;) {
-                    stage = ErrorStage::Test;
-                    if (!tracer.GoesOn()) break;
-                    stage = ErrorStage::Move;
-                    piece.points.push_back(tracer.Move());
-                    stage = ErrorStage::Evaluation;
-                    tracer.Evaluate();
-                    if (Cancelled()) return;
-                    if (piece.points.size() >= PiecePoints) {
-                        Piece full = std::move(piece);
-                        piece = Piece{};
-                        piece.branch = b;
-                        piece.points.reserve(PiecePoints);
-                        full.seconds = tracer.Position().seconds;
-                        tracer.AddIdleSeconds(Put(std::move(full), clock));
-                    }
-                }
-                piece.last = true;
-            }
-            piece.end = tracer.End();
-        } catch (const RunTimeError& e) {
-            piece.last = true;
-            piece.end = BranchEnd::Failed;
-            piece.error = e.kind();
-            piece.stage = stage;
-        }
-        const BranchEnd end = piece.end;
+                full.seconds = tracer.Position().seconds;
+                tracer.AddIdleSeconds(Put(std::move(full), clock));
+                return true;
+            });
+        if (out.end == BranchEnd::Stopped) return;
+        piece.last = true;
+        piece.end = out.end;
+        piece.error = out.error;
+        piece.stage = out.stage;
         Put(std::move(piece), clock);
-        if (end == BranchEnd::Failed) return;
+        if (out.end == BranchEnd::Failed) return;
         p.step = static_cast<std::int16_t>(-p.step);
     }
 }
