@@ -4,50 +4,92 @@
 #include <algorithm>
 #include <climits>
 
+#include "ui/WindowNotice.h"
+
 namespace tovik {
 
 namespace {
 
 // The bar is painted at most this often: QProgressBar repaints itself at once
-// on every visible change, which would cost more than a square's lines.
-constexpr qint64 PaintIntervalMs = 16;
+// on every change of its text, which would cost more than a square's lines.
+constexpr int PaintIntervalMs = 16;
 
 int Clamped(long v) { return static_cast<int>(std::clamp<long>(v, 0, INT_MAX)); }
 
+// "из 21 квадрата", "из 25 квадратов".
+QString OfSquares(long total) {
+    const bool one = total % 10 == 1 && total % 100 != 11;
+    return QStringLiteral("из %1 %2").arg(total).arg(one ? QStringLiteral("квадрата") : QStringLiteral("квадратов"));
+}
+
 }  // namespace
 
-RunProgress::RunProgress(QProgressBar& bar, bool nested)
+QString RunSummary(long done, long total, double seconds) {
+    return QStringLiteral("«Пуск» %1: %2 %3 за %4 с.")
+        .arg(done >= total ? QStringLiteral("закончен") : QStringLiteral("остановлен"))
+        .arg(done)
+        .arg(OfSquares(total), QString::number(seconds, 'f', seconds < 10 ? 2 : 1));
+}
+
+RunProgress::RunProgress(QProgressBar& bar, WindowNotice& notice, bool nested)
     : bar_(bar),
+      notice_(notice),
       nested_(nested),
       wasVisible_(bar.isVisible()),
+      wasTextVisible_(bar.isTextVisible()),
       oldMaximum_(bar.maximum()),
-      oldValue_(bar.value()) {
+      oldValue_(bar.value()),
+      oldFormat_(bar.format()),
+      oldToolTip_(bar.toolTip()) {
+    sinceStart_.start();
     sincePaint_.start();
+    paintLater_.setSingleShot(true);
+    QObject::connect(&paintLater_, &QTimer::timeout, [this] { Paint(); });
+    bar_.setFormat(QStringLiteral("%v из %m — Esc останавливает «Пуск»"));
+    bar_.setToolTip(QStringLiteral("Клавиша Esc останавливает «Пуск»; нарисованные линии остаются."));
+    bar_.setTextVisible(true);
 }
 
 RunProgress::~RunProgress() {
+    paintLater_.stop();
     bar_.setUpdatesEnabled(true);
+    bar_.setFormat(oldFormat_);
+    bar_.setToolTip(oldToolTip_);
+    bar_.setTextVisible(wasTextVisible_);
     if (nested_) {
         bar_.setMaximum(oldMaximum_);
         bar_.setValue(oldValue_);
         bar_.setVisible(wasVisible_);
     } else {
         bar_.hide();
+        notice_.Say(RunSummary(done_, total_, static_cast<double>(sinceStart_.elapsed()) / 1000.0));
     }
 }
 
 void RunProgress::SquaresDone(long done, long total) {
-    const bool paint = done == 0 || done == total || sincePaint_.elapsed() >= PaintIntervalMs;
+    done_ = done;
+    total_ = total;
+    // The value is set with updates off, so that it does not repaint at once.
     bar_.setUpdatesEnabled(false);
     if (bar_.maximum() != Clamped(total)) bar_.setRange(0, Clamped(total));
     bar_.setValue(Clamped(done));
     if (!bar_.isVisible()) bar_.show();
-    if (paint) {
-        // Enabling updates schedules one repaint with the next pass of the
-        // event loop.
-        bar_.setUpdatesEnabled(true);
-        sincePaint_.restart();
+    const qint64 sincePaint = sincePaint_.elapsed();
+    if (done == 0 || done == total || sincePaint >= PaintIntervalMs) {
+        Paint();
+    } else if (!paintLater_.isActive()) {
+        // Updates never stay off for longer than the interval: a square
+        // that takes long must not leave the bar unpainted meanwhile.
+        paintLater_.start(static_cast<int>(PaintIntervalMs - sincePaint));
     }
+}
+
+void RunProgress::Paint() {
+    paintLater_.stop();
+    // Enabling updates schedules one repaint with the next pass of the
+    // event loop.
+    bar_.setUpdatesEnabled(true);
+    sincePaint_.restart();
 }
 
 }  // namespace tovik

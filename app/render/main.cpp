@@ -16,6 +16,7 @@
 #include "picture/PictureLoader.h"
 #include "picture/PictureWriter.h"
 #include "app/render/HeadlessDriver.h"
+#include "app/render/RenderMessages.h"
 #include "app/render/RenderOptions.h"
 #include "field/Geometry.h"
 #include "model/NumberText.h"
@@ -51,8 +52,6 @@ int Fail(int status, const std::string& message) {
     return status;
 }
 
-std::string Text(const QString& s) { return s.toStdString(); }
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -78,9 +77,13 @@ int main(int argc, char** argv) {
     ZeroVector = FieldVector{0, 0};
 
     QImage picture;
-    QString error;
-    if (!LoadPictureFile(QString::fromStdString(o.picture), &picture, &error))
-        return Fail(render_exit::Unreadable, Text(error));
+    const QString picturePath = QString::fromStdString(o.picture);
+    const PictureProblem unreadable = ReadPictureFile(picturePath, &picture);
+    if (unreadable != PictureProblem::None)
+        return Fail(render_exit::Unreadable, PictureProblemText(unreadable, picturePath));
+    // A picture larger than the drawing area is cut, as in the window.
+    const std::string cropNote = CropNote(picture.width(), picture.height());
+    if (!cropNote.empty()) std::fprintf(stderr, "tovik-render: note: %s\n", cropNote.c_str());
 
     const auto t0 = std::chrono::steady_clock::now();
     static SimState state;
@@ -105,10 +108,13 @@ int main(int argc, char** argv) {
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 
+    QString error;
     if (!o.output.empty() &&
         !WritePictureFile(driver.Drawing(), QString::fromStdString(o.output), OutputFormat(o.output), &error))
-        return Fail(render_exit::Unwritable, Text(error));
+        return Fail(render_exit::Unwritable, "cannot write the picture to '" + o.output + "'");
 
+    std::printf("picture: %d x %d pixels\n", picture.width(), picture.height());
+    if (!cropNote.empty()) std::printf("note: %s\n", cropNote.c_str());
     std::printf("area: left %d, top %d, right %d, bottom %d (cells of %d px)\n", state.AreaLeft, state.AreaTop,
                 state.AreaRight, state.AreaBottom, state.CalcSpeed);
     std::printf("charged cells: %zu\n", driver.engine().Field().ChargedCellCount());

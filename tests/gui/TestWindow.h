@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "picture/PictureLoader.h"
-#include "picture/PictureWriter.h"
+#include "picture/PictureFileName.h"
 #include "field/AutoTracer.h"
 #include "model/SimState.h"
 #include "settings/SettingsStore.h"
@@ -60,9 +60,7 @@ struct Controls {
 struct TestWindow {
     explicit TestWindow(bool create = true) {
         services.loadPicture = LoadPictureFile;
-        services.savePicture = [](const QImage& image, const QString& path, QString* error) {
-            return WritePictureFile(image, path, "BMP", error);
-        };
+        services.savePicture = SavePictureFile;
         services.chooseFile = [this](QWidget*, const FileDialog::Request& r) {
             requests.push_back(r);
             return chosen;

@@ -6,7 +6,9 @@
 #include <thread>
 
 #include "gui/TestWindow.h"
+#include "ui/RunProgress.h"
 #include "ui/StartUp.h"
+#include "ui/WindowNotice.h"
 
 namespace tovik {
 namespace {
@@ -75,6 +77,11 @@ TEST(RunControl, EscapeStopsARunPartWay) {
     EXPECT_NE(t.window->Drawing(), t.c->pctMain->picture());  // the lines so far stay
     EXPECT_EQ(t.state.DrawSpeed, 11 - t.c->sldrDraw->value());
     EXPECT_FALSE(t.c->prBar->isVisible());
+    const QLabel* notice = test::Controls::Find<QLabel>(*t.window, "lblNotice");
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->text().startsWith(QStringLiteral("«Пуск» остановлен: %1 из 558 квадратов за ")
+                                              .arg(t.values.back())))
+        << notice->text().toStdString();
     // The next run is not stopped by the old Escape.
     t.state.PartDimmension = 400;
     QTest::mouseClick(t.c->Command2, Qt::LeftButton);
@@ -90,6 +97,7 @@ TEST(RunControl, ProgressBarCountsTheSquaresAndANestedRunGivesItBack) {
     int outerMaximum = 0;
     QTimer::singleShot(0, t.window.get(), [&] {
         outerMaximum = t.c->prBar->maximum();
+        EXPECT_TRUE(t.c->prBar->text().contains(QStringLiteral("Esc останавливает")));
         t.state.PartDimmension = 400;  // 1 square
         QTest::mouseClick(t.c->Command2, Qt::LeftButton);
         nested = true;
@@ -106,6 +114,29 @@ TEST(RunControl, ProgressBarCountsTheSquaresAndANestedRunGivesItBack) {
     EXPECT_EQ(t.c->prBar->maximum(), 8);
     EXPECT_EQ(t.beeps, 2);
     EXPECT_FALSE(t.c->prBar->isVisible());
+    const QLabel* notice = test::Controls::Find<QLabel>(*t.window, "lblNotice");
+    EXPECT_TRUE(notice->text().startsWith(QStringLiteral("«Пуск» закончен: 8 из 8 квадратов за ")));
+    QTest::mouseClick(t.c->Command4, Qt::LeftButton);  // the next command
+    EXPECT_FALSE(notice->isVisible());
+}
+
+// A square that takes long after one that came quickly never leaves the bar
+// unpainted meanwhile.
+TEST(RunControl, TheBarIsPaintedWhileASquareTakesLong) {
+    QWidget window;
+    QProgressBar bar(&window);
+    WindowNotice notice(&window);
+    window.show();
+    {
+        RunProgress progress(bar, notice, false);
+        progress.SquaresDone(0, 21);
+        progress.SquaresDone(1, 21);
+        QTest::qWait(50);
+        EXPECT_TRUE(bar.isVisible() && bar.updatesEnabled());
+        EXPECT_EQ(bar.value(), 1);
+    }
+    EXPECT_FALSE(bar.isVisible());
+    EXPECT_TRUE(notice.text().startsWith(QStringLiteral("«Пуск» остановлен: 1 из 21 квадрата за ")));
 }
 
 }  // namespace
