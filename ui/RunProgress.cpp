@@ -10,8 +10,9 @@ namespace tovik {
 
 namespace {
 
-// The bar is painted at most this often: QProgressBar repaints itself at once
-// on every change of its text, which would cost more than a square's lines.
+// The bar's value changes at most this often: QProgressBar repaints itself at
+// once on every change of its text, which would cost more than a square's
+// lines.
 constexpr int PaintIntervalMs = 16;
 
 int Clamped(long v) { return static_cast<int>(std::clamp<long>(v, 0, INT_MAX)); }
@@ -44,7 +45,7 @@ RunProgress::RunProgress(QProgressBar& bar, WindowNotice& notice, bool nested)
     sinceStart_.start();
     sincePaint_.start();
     paintLater_.setSingleShot(true);
-    QObject::connect(&paintLater_, &QTimer::timeout, [this] { Paint(); });
+    QObject::connect(&paintLater_, &QTimer::timeout, [this] { Show(); });
     bar_.setFormat(QStringLiteral("%v из %m — Esc останавливает «Пуск»"));
     bar_.setToolTip(QStringLiteral("Клавиша Esc останавливает «Пуск»; нарисованные линии остаются."));
     bar_.setTextVisible(true);
@@ -52,7 +53,6 @@ RunProgress::RunProgress(QProgressBar& bar, WindowNotice& notice, bool nested)
 
 RunProgress::~RunProgress() {
     paintLater_.stop();
-    bar_.setUpdatesEnabled(true);
     bar_.setFormat(oldFormat_);
     bar_.setToolTip(oldToolTip_);
     bar_.setTextVisible(wasTextVisible_);
@@ -61,6 +61,7 @@ RunProgress::~RunProgress() {
         bar_.setValue(oldValue_);
         bar_.setVisible(wasVisible_);
     } else {
+        Show();
         bar_.hide();
         notice_.Say(RunSummary(done_, total_, static_cast<double>(sinceStart_.elapsed()) / 1000.0));
     }
@@ -69,26 +70,21 @@ RunProgress::~RunProgress() {
 void RunProgress::SquaresDone(long done, long total) {
     done_ = done;
     total_ = total;
-    // The value is set with updates off, so that it does not repaint at once.
-    bar_.setUpdatesEnabled(false);
-    if (bar_.maximum() != Clamped(total)) bar_.setRange(0, Clamped(total));
-    bar_.setValue(Clamped(done));
     if (!bar_.isVisible()) bar_.show();
     const qint64 sincePaint = sincePaint_.elapsed();
     if (done == 0 || done == total || sincePaint >= PaintIntervalMs) {
-        Paint();
+        Show();
     } else if (!paintLater_.isActive()) {
-        // Updates never stay off for longer than the interval: a square
-        // that takes long must not leave the bar unpainted meanwhile.
+        // Squares that come quickly are shown together, at most one paint
+        // interval later; the bar itself is never left unpainted.
         paintLater_.start(static_cast<int>(PaintIntervalMs - sincePaint));
     }
 }
 
-void RunProgress::Paint() {
+void RunProgress::Show() {
     paintLater_.stop();
-    // Enabling updates schedules one repaint with the next pass of the
-    // event loop.
-    bar_.setUpdatesEnabled(true);
+    if (bar_.maximum() != Clamped(total_)) bar_.setRange(0, Clamped(total_));
+    bar_.setValue(Clamped(done_));
     sincePaint_.restart();
 }
 

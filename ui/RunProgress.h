@@ -25,7 +25,8 @@ public:
     void SquaresDone(long done, long total) override;
 
 private:
-    void Paint();
+    // Puts the squares done into the bar.
+    void Show();
 
     QProgressBar& bar_;
     WindowNotice& notice_;
@@ -40,8 +41,8 @@ private:
     long total_ = 0;
     QElapsedTimer sinceStart_;
     QElapsedTimer sincePaint_;
-    // Paints the bar once a paint interval has passed since the last one,
-    // when squares come faster than that.
+    // Shows the squares done once a paint interval has passed since the
+    // bar last changed, when squares come faster than that.
     QTimer paintLater_;
 };
 

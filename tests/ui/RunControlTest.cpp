@@ -61,11 +61,12 @@ TEST(RunControl, AnEventPostedDuringALongTraceIsHandledWhileItRuns) {
 
 TEST(RunControl, EscapeStopsARunPartWay) {
     Prepared t;
-    // Escape reaches the window once the first square is done.
-    bool pressed = false;
-    QObject::connect(t.c->prBar, &QProgressBar::valueChanged, t.window.get(), [&](int done) {
-        if (done != 1 || std::exchange(pressed, true)) return;
-        QCoreApplication::postEvent(t.window.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    // Escape reaches the window once the first square is done: every trace
+    // stores the drawing step when it starts.
+    int traces = 0;
+    t.store->SetAccessObserver([&](StoreAccess a, std::string_view name, auto) {
+        if (a == StoreAccess::Write && name == "DrawSpeed" && ++traces == 2)
+            QCoreApplication::postEvent(t.window.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
     });
     QTest::mouseClick(t.c->Command2, Qt::LeftButton);
     ASSERT_FALSE(t.values.empty());
@@ -109,8 +110,8 @@ TEST(RunControl, ProgressBarCountsTheSquaresAndANestedRunGivesItBack) {
     QTest::mouseClick(t.c->Command2, Qt::LeftButton);
     EXPECT_TRUE(nested);
     EXPECT_EQ(outerMaximum, 8);
-    ASSERT_GE(t.values.size(), 8u);
-    EXPECT_EQ(std::vector<int>(t.values.end() - 8, t.values.end()), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+    ASSERT_FALSE(t.values.empty());
+    EXPECT_EQ(t.values.back(), 8);
     EXPECT_EQ(t.c->prBar->maximum(), 8);
     EXPECT_EQ(t.beeps, 2);
     EXPECT_FALSE(t.c->prBar->isVisible());
@@ -120,8 +121,8 @@ TEST(RunControl, ProgressBarCountsTheSquaresAndANestedRunGivesItBack) {
     EXPECT_FALSE(notice->isVisible());
 }
 
-// A square that takes long after one that came quickly never leaves the bar
-// unpainted meanwhile.
+// Squares that come quickly are shown together, soon; a square that takes
+// long after them never leaves the bar unpainted meanwhile.
 TEST(RunControl, TheBarIsPaintedWhileASquareTakesLong) {
     QWidget window;
     QProgressBar bar(&window);
