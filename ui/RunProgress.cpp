@@ -10,10 +10,9 @@ namespace tovik {
 
 namespace {
 
-// The bar's value changes at most this often: QProgressBar repaints itself at
-// once on every change of its text, which would cost more than a square's
-// lines.
-constexpr int PaintIntervalMs = 16;
+// The bar's value changes at most this often: a paint of the bar with its
+// text costs about a millisecond, more than many squares' lines.
+constexpr int PaintIntervalMs = 100;
 
 int Clamped(long v) { return static_cast<int>(std::clamp<long>(v, 0, INT_MAX)); }
 
@@ -83,8 +82,13 @@ void RunProgress::SquaresDone(long done, long total) {
 
 void RunProgress::Show() {
     paintLater_.stop();
+    // QProgressBar repaints itself at once when its text changes; with its
+    // updates off for the change, it is painted with the next pass of the
+    // event loop instead, together with the lines drawn meanwhile.
+    bar_.setUpdatesEnabled(false);
     if (bar_.maximum() != Clamped(total_)) bar_.setRange(0, Clamped(total_));
     bar_.setValue(Clamped(done_));
+    bar_.setUpdatesEnabled(true);
     sincePaint_.restart();
 }
 

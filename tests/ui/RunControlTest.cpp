@@ -132,7 +132,7 @@ TEST(RunControl, TheBarIsPaintedWhileASquareTakesLong) {
         RunProgress progress(bar, notice, false);
         progress.SquaresDone(0, 21);
         progress.SquaresDone(1, 21);
-        QTest::qWait(50);
+        QTest::qWait(250);
         EXPECT_TRUE(bar.isVisible() && bar.updatesEnabled());
         EXPECT_EQ(bar.value(), 1);
     }
