@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 QStringLiteral("Picture to open (BMP, JPEG, GIF, WMF, EMF)."), QStringLiteral("[FILE]"));
+                                 QStringLiteral("Picture to open (BMP, JPEG, PNG, GIF, WMF, EMF)."), QStringLiteral("[FILE]"));
     parser.process(app);
     const QStringList files = parser.positionalArguments();
     const QString file = files.isEmpty() ? QString() : QFileInfo(files.first()).absoluteFilePath();

@@ -45,10 +45,20 @@ configure_file(data/tovik.metainfo.xml.in ${metainfo} @ONLY)
 install(FILES data/tovik.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-# Man pages, compressed as Debian keeps them.
+# Man pages, compressed as Debian keeps them. The pages in data/man are
+# finished pages that man shows from the source tree; the installed ones get
+# this build's release date and version in their title line.
 set(man_pages)
 foreach(page tovik tovik-render)
-  configure_file(data/man/${page}.1 ${CMAKE_BINARY_DIR}/data/man/${page}.1 @ONLY)
+  set(source ${PROJECT_SOURCE_DIR}/data/man/${page}.1)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+  file(READ ${source} text)
+  set(title "^(\\.TH [^ ]+ 1) \"[^\"]*\" \"Tovik [^\"]*\"")
+  if(NOT text MATCHES "${title}")
+    message(FATAL_ERROR "${source} does not begin with .TH NAME 1 \"date\" \"Tovik version\"")
+  endif()
+  string(REGEX REPLACE "${title}" "\\1 \"${TOVIK_RELEASE_DATE}\" \"Tovik ${PROJECT_VERSION}\"" dated "${text}")
+  file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/data/man/${page}.1 CONTENT "${dated}" @ONLY)
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/data/man/${page}.1.gz
     COMMAND gzip -9 -n -k -f ${page}.1
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/data/man
@@ -60,6 +70,12 @@ add_custom_target(tovik_man_pages ALL DEPENDS ${man_pages})
 install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 install(FILES COPYING README.md DESTINATION ${TOVIK_DOC_DIR})
+
+# The example pictures, where the open dialog starts until a picture has been
+# opened.
+install(FILES examples/dipole.bmp examples/dipole.wmf examples/plates.bmp examples/point-plate.bmp
+              examples/quadrupole.bmp examples/ring.bmp
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/tovik/examples)
 
 if(TOVIK_BUILD_TESTS)
   include(cmake/InstallTests.cmake)

@@ -10,9 +10,10 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "draws the field lines of a picture's elec
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Tovik turns a picture into an electrostatic field and draws its field\n"
     "lines. Colour is charge: blue pixels carry positive charge, red ones\n"
-    "negative. It reads BMP, JPEG, GIF, WMF and EMF pictures, traces a line\n"
-    "through a clicked point or covers the picture with lines, shows the field\n"
-    "under the pointer and saves the result as BMP.\n"
+    "negative. It reads BMP, JPEG, PNG, GIF, WMF and EMF pictures, traces a\n"
+    "line through a clicked point or covers the picture with lines, shows the\n"
+    "field under the pointer and saves the result as BMP or PNG. Example\n"
+    "pictures come in /usr/share/tovik/examples.\n"
     "\n"
     "Licence: GPL-2.0-or-later.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/COPYING)

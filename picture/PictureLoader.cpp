@@ -21,88 +21,92 @@ constexpr qint64 kMaxPictureFileBytes = 256LL * 1024 * 1024;
 
 QString Shown(const QString& path) { return QDir::toNativeSeparators(path); }
 
-// text names the file as %1.
-bool Fail(QString* error, const QString& text, const QString& path) {
-    if (error) *error = text.arg(Shown(path));
-    return false;
-}
-
-bool FailTooLarge(QString* error, const QString& path) {
-    if (error)
-        *error = QStringLiteral("Рисунок «%1» слишком велик: допускается не более %2 точек по ширине "
-                                "и по высоте.")
-                     .arg(Shown(path), QString::number(metafile::kMaxPictureSide));
-    return false;
-}
-
-const QString kNotPicture = QStringLiteral(
-    "Файл «%1» не удаётся прочитать как рисунок: его формат не поддерживается или файл повреждён.");
-
-bool Refuse(DecodeResult result, PictureKind kind, const QString& path, QString* error) {
+PictureProblem ProblemOf(DecodeResult result, PictureKind kind) {
     switch (result) {
-        case DecodeResult::Decoded: break;
-        case DecodeResult::DecoderMissing:
-            return Fail(error,
-                        QStringLiteral("Не удаётся прочитать рисунок «%1»: не найдена программа чтения "
-                                       "рисунков tovik-decoder."),
-                        path);
-        case DecodeResult::CutShort:
-            return Fail(error, QStringLiteral("Файл «%1» обрезан: рисунок записан в нём не полностью."), path);
-        case DecodeResult::TooLarge: return FailTooLarge(error, path);
-        case DecodeResult::TimedOut:
-            return Fail(error,
-                        QStringLiteral("Не удаётся прочитать рисунок «%1»: чтение заняло слишком много "
-                                       "времени и было прервано."),
-                        path);
-        case DecodeResult::Cancelled:
-            return Fail(error, QStringLiteral("Чтение рисунка «%1» прервано."), path);
-        case DecodeResult::Busy:
-            return Fail(error, QStringLiteral("Рисунок «%1» не открыт: программа ещё читает другой рисунок."),
-                        path);
+        case DecodeResult::Decoded: return PictureProblem::None;
+        case DecodeResult::DecoderMissing: return PictureProblem::DecoderMissing;
+        case DecodeResult::CutShort: return PictureProblem::CutShort;
+        case DecodeResult::TooLarge: return PictureProblem::TooLarge;
+        case DecodeResult::TimedOut: return PictureProblem::TimedOut;
+        case DecodeResult::Cancelled: return PictureProblem::Cancelled;
+        case DecodeResult::Busy: return PictureProblem::Busy;
         case DecodeResult::Rejected:
         case DecodeResult::Crashed:
         case DecodeResult::BadOutput: break;
     }
-    if (kind == PictureKind::Wmf || kind == PictureKind::Emf)
-        return Fail(error,
-                    QStringLiteral("Не удаётся прочитать метафайл «%1»: файл повреждён или его формат "
-                                   "не поддерживается."),
-                    path);
-    return Fail(error, kNotPicture, path);
+    return kind == PictureKind::Wmf || kind == PictureKind::Emf ? PictureProblem::BadMetafile
+                                                                : PictureProblem::NotPicture;
+}
+
+// The message for the user, naming the file as %1.
+QString Message(PictureProblem problem) {
+    switch (problem) {
+        case PictureProblem::None: break;
+        case PictureProblem::NotFound: return QStringLiteral("Файл «%1» не найден.");
+        case PictureProblem::NoAccess: return QStringLiteral("Не удаётся открыть файл «%1»: нет доступа.");
+        case PictureProblem::NotAFile: return QStringLiteral("«%1» — не файл, а папка или устройство.");
+        case PictureProblem::Unreadable: return QStringLiteral("Не удаётся прочитать файл «%1».");
+        case PictureProblem::Empty: return QStringLiteral("Файл «%1» пуст: рисунка в нём нет.");
+        case PictureProblem::TooLarge:
+            return QStringLiteral("Рисунок «%1» слишком велик: допускается не более %2 точек по ширине "
+                                  "и по высоте.")
+                .arg(QStringLiteral("%1"), QString::number(metafile::kMaxPictureSide));
+        case PictureProblem::NotPicture:
+            return QStringLiteral(
+                "Файл «%1» не удаётся прочитать как рисунок: его формат не поддерживается или файл повреждён.");
+        case PictureProblem::BadMetafile:
+            return QStringLiteral("Не удаётся прочитать метафайл «%1»: файл повреждён или его формат "
+                                  "не поддерживается.");
+        case PictureProblem::DecoderMissing:
+            return QStringLiteral("Не удаётся прочитать рисунок «%1»: не найдена программа чтения "
+                                  "рисунков tovik-decoder.");
+        case PictureProblem::CutShort:
+            return QStringLiteral("Файл «%1» обрезан: рисунок записан в нём не полностью.");
+        case PictureProblem::TimedOut:
+            return QStringLiteral("Не удаётся прочитать рисунок «%1»: чтение заняло слишком много "
+                                  "времени и было прервано.");
+        case PictureProblem::Cancelled: return QStringLiteral("Чтение рисунка «%1» прервано.");
+        case PictureProblem::Busy:
+            return QStringLiteral("Рисунок «%1» не открыт: программа ещё читает другой рисунок.");
+    }
+    return QString();
 }
 
 }  // namespace
 
 bool LoadPictureFile(const QString& path, QImage* out, QString* error) {
-    if (path.isEmpty()) return Fail(error, QStringLiteral("Файл «%1» не найден."), path);
+    const PictureProblem problem = ReadPictureFile(path, out);
+    if (problem == PictureProblem::None) return true;
+    if (error) *error = Message(problem).arg(Shown(path));
+    return false;
+}
+
+PictureProblem ReadPictureFile(const QString& path, QImage* out) {
+    if (path.isEmpty()) return PictureProblem::NotFound;
     // Opened without waiting, so that a FIFO cannot block; only regular files
     // are read.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return Fail(error, QStringLiteral("Файл «%1» не найден."), path);
-        return Fail(error, QStringLiteral("Не удаётся открыть файл «%1»: нет доступа."), path);
-    }
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? PictureProblem::NotFound : PictureProblem::NoAccess;
     struct stat st {};
     QByteArray head(kSniffBytes, '\0');
     const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     const ssize_t got = regular ? ::read(fd, head.data(), static_cast<size_t>(head.size())) : 0;
     ::close(fd);
-    if (!regular) return Fail(error, QStringLiteral("«%1» — не файл, а папка или устройство."), path);
-    if (got < 0) return Fail(error, QStringLiteral("Не удаётся прочитать файл «%1»."), path);
-    if (got == 0) return Fail(error, QStringLiteral("Файл «%1» пуст: рисунка в нём нет."), path);
-    if (st.st_size > kMaxPictureFileBytes) return FailTooLarge(error, path);
+    if (!regular) return PictureProblem::NotAFile;
+    if (got < 0) return PictureProblem::Unreadable;
+    if (got == 0) return PictureProblem::Empty;
+    if (st.st_size > kMaxPictureFileBytes) return PictureProblem::TooLarge;
     head.truncate(got);
 
     // Only the formats the program reads go to the decoder, each pinned to
     // the format its first bytes show: an SVG or any other file named .bmp
     // is refused here without being decoded.
     const PictureKind kind = SniffPicture(head);
-    if (kind == PictureKind::Other) return Fail(error, kNotPicture, path);
+    if (kind == PictureKind::Other) return PictureProblem::NotPicture;
     QImage img;
-    const DecodeResult result = DecodePicture(path, kind, &img);
-    if (result != DecodeResult::Decoded) return Refuse(result, kind, path, error);
-    *out = img;
-    return true;
+    const PictureProblem problem = ProblemOf(DecodePicture(path, kind, &img), kind);
+    if (problem == PictureProblem::None) *out = img;
+    return problem;
 }
 
 }  // namespace tovik

@@ -14,4 +14,25 @@ namespace tovik {
 // message for the user that names the file; *out is left alone.
 bool LoadPictureFile(const QString& path, QImage* out, QString* error);
 
+// Why a picture file could not be read.
+enum class PictureProblem {
+    None,
+    NotFound,
+    NoAccess,
+    NotAFile,        // a folder or a device
+    Unreadable,      // reading its first bytes failed
+    Empty,
+    TooLarge,        // the file, or the picture's side
+    NotPicture,      // another format, or a damaged picture
+    BadMetafile,     // a damaged or unsupported WMF or EMF file
+    DecoderMissing,
+    CutShort,
+    TimedOut,
+    Cancelled,
+    Busy,            // another picture is being read
+};
+
+// LoadPictureFile without the message: the problem, None on success.
+PictureProblem ReadPictureFile(const QString& path, QImage* out);
+
 }  // namespace tovik

@@ -6,8 +6,6 @@
 #include <QPushButton>
 #include <cfloat>
 #include <cmath>
-#include <cstdint>
-#include <limits>
 #include <string>
 
 #include "model/Checked.h"
@@ -97,27 +95,36 @@ void AdvancedDialog::Form_Load() {
 }
 
 QString AdvancedDialog::refusal(QLineEdit** field) const {
-    const QString realRange = QString::fromStdString(NumberToText(FLT_MAX));
-    const struct { QLineEdit* box; QLabel* label; bool integer; } fields[] = {
-        {txtTime, Label5, false}, {txtMax, Label6, false}, {txtYo, Label7, true}, {txtCharge, Label1, false},
+    const QString largest = QString::fromStdString(NumberToText(FLT_MAX));
+    // Each parameter with the values that make the program do something: a
+    // time limit and a largest field above 0 (lines would end at once), a
+    // square that fits the drawing area at least once (automatic tracing
+    // would visit nothing), a charge other than 0 (there would be no field).
+    // A text without a number reads as 0 and is refused with them.
+    const auto positive = [](double v) { return FitsSingle(v) && static_cast<float>(v) > 0; };
+    const auto square = [](double v) {
+        const double r = std::nearbyint(v);  // ties to even, as the value is applied
+        return r >= 1 && r <= DrawingHeight;
+    };
+    const auto charge = [](double v) { return FitsSingle(v) && static_cast<float>(v) != 0; };
+    const QString positiveRange = QStringLiteral("число больше 0 и не больше %1").arg(largest);
+    const struct {
+        QLineEdit* box;
+        QLabel* label;
+        bool (*accepts)(double);
+        QString range;
+    } fields[] = {
+        {txtTime, Label5, positive, positiveRange},
+        {txtMax, Label6, positive, positiveRange},
+        {txtYo, Label7, square,
+         QStringLiteral("целое число от 1 до %1 (дробное число округляется до ближайшего целого)")
+             .arg(DrawingHeight)},
+        {txtCharge, Label1, charge, QStringLiteral("число от -%1 до %1, не равное 0").arg(largest)},
     };
     for (const auto& f : fields) {
-        const double v = NumberOf(f.box);
-        bool accepted;
-        if (f.integer) {
-            const double r = std::nearbyint(v);  // ties to even, as the value is applied
-            accepted = r >= std::numeric_limits<std::int32_t>::min() &&
-                       r <= std::numeric_limits<std::int32_t>::max() && r != 0;
-        } else {
-            accepted = FitsSingle(v);
-        }
-        if (accepted) continue;
+        if (f.accepts(NumberOf(f.box))) continue;
         *field = f.box;
-        if (f.integer)
-            return QStringLiteral("В поле «%1» должно быть целое число от -2147483648 до 2147483647, "
-                                  "не равное 0 (дробное число округляется до ближайшего целого).")
-                .arg(f.label->text());
-        return QStringLiteral("В поле «%1» должно быть число от -%2 до %2.").arg(f.label->text(), realRange);
+        return QStringLiteral("В поле «%1» должно быть %2.").arg(f.label->text(), f.range);
     }
     return QString();
 }

@@ -17,10 +17,12 @@ class SettingsStore;
 // Modeless, without an owner window; "ОК" stores the four texts as typed and
 // applies their numbers at once, "Отмена" and the close box change nothing.
 //
-// "ОК" refuses texts that its parameter cannot hold: a number beyond the
-// single-precision range, a PartDimmension beyond the 32-bit range or one
-// that rounds to 0 (automatic tracing would never end). It then shows one
-// message naming the field, stores and applies nothing, and stays open with
+// "ОК" refuses texts that would make the program do nothing or that their
+// parameter cannot hold: a time limit or a largest field that is not above 0,
+// a square size that does not round to 1 .. 469 (the drawing area's height),
+// a charge of 0, and any number beyond the single-precision range; a text
+// without a number counts as 0. It then shows one message naming the field
+// and the values it takes, stores and applies nothing, and stays open with
 // the texts as typed.
 class AdvancedDialog : public QDialog {
     Q_OBJECT

@@ -27,6 +27,7 @@ void FileDialog::Show(Kind kind, QWidget* parent) {
     Request r;
     r.kind = kind;
     r.fileName = FileName;
+    r.directory = InitDir;
     r.filters = QtFilters(Filter);
     if (FilterIndex >= 1 && FilterIndex <= r.filters.size()) r.selectedFilter = r.filters[FilterIndex - 1];
     const QString chosen = runner_ ? runner_(parent, r) : QString();

@@ -20,6 +20,7 @@ public:
     struct Request {
         Kind kind = Kind::Open;
         QString fileName;        // initial name
+        QString directory;       // folder to start in when there is no initial name
         QStringList filters;     // Qt's "Description (*.a *.b)" form
         QString selectedFilter;  // the one chosen at the start
     };
@@ -29,6 +30,8 @@ public:
     explicit FileDialog(Runner runner) : runner_(std::move(runner)) {}
 
     QString FileName;
+    // The folder the dialog starts in while FileName is empty.
+    QString InitDir;
     // Description and pattern pairs separated by "|", patterns by ";":
     // "Pictures|*.bmp;*.gif|All files|*.*".
     QString Filter;

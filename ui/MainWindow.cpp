@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QTimer>
 
 #include "field/Probe.h"
 #include "model/NumberText.h"
@@ -27,6 +29,7 @@
 #include "ui/StartUp.h"
 #include "ui/WindowFont.h"
 #include "ui/WindowHost.h"
+#include "ui/WindowNotice.h"
 
 namespace tovik {
 
@@ -75,6 +78,7 @@ MainWindow::MainWindow(SimState& state, SettingsStore& store, WindowServices ser
     setWindowTitle(QStringLiteral("Электрическое поле"));
     setFixedSize(800, 600);
     setFont(DialogFont());
+    setAcceptDrops(true);
 
     createControls();
     host_ = std::make_unique<WindowHost>(*this, *c_, state_, store_, services_);
@@ -103,11 +107,14 @@ void MainWindow::createControls() {
     c.Command4 = MakeButton(c.frmControl, "Command4", QStringLiteral("Очистка"), 8, 56, 97, 25);
     c.Command5 = MakeButton(c.frmControl, "Command5", QStringLiteral("Дополнительно..."), 344, 24, 105, 25);
     c.Er = MakeLabel(c.frmControl, "Er", "0", 320, 85, 129, 17, false);
-    c.Er->setToolTip(QStringLiteral("Плотность заряда в данной точке"));
+    c.Er->setToolTip(QStringLiteral("Плотность заряда в данной точке: заряд клетки под указателем на одну "
+                                    "точку рисунка; сразу после подготовки — сколько секунд она шла"));
     c.Ex = MakeLabel(c.frmControl, "Ex", "0", 8, 85, 153, 17, false);
-    c.Ex->setToolTip(QStringLiteral("X-составляющая вектора напряжённости"));
+    c.Ex->setToolTip(QStringLiteral("X-составляющая вектора напряжённости: горизонтальная составляющая "
+                                    "поля под указателем (вправо — больше нуля)"));
     c.Ey = MakeLabel(c.frmControl, "Ey", "0", 160, 85, 153, 17, false);
-    c.Ey->setToolTip(QStringLiteral("Y-составляющая вектора напряжённости"));
+    c.Ey->setToolTip(QStringLiteral("Y-составляющая вектора напряжённости: вертикальная составляющая "
+                                    "поля под указателем (вниз — больше нуля)"));
 
     c.frmDraw = MakeFrame(this, "frmDraw", QStringLiteral("Параметры нахождения линий напряжённости"), 8,
                         56, 321, 49);
@@ -133,6 +140,8 @@ void MainWindow::createControls() {
     c.pctMain->move(8, 112);
     c.pctMain->setFocusPolicy(Qt::StrongFocus);
 
+    c.lblNotice = new WindowNotice(this);
+
     c.Menu = new QMenu(QStringLiteral("Меню"), this);
     c.Menu->setObjectName("Menu");
     c.mnCharge = c.Menu->addAction(QStringLiteral("Средний заряд"));
@@ -141,6 +150,7 @@ void MainWindow::createControls() {
     c.mnClear->setObjectName("mnClear");
     c.mnLines = c.Menu->addAction(QStringLiteral("Нахождение линий"));
     c.mnLines->setObjectName("mnLines");
+    c.lblNotice->ClearOnCommands(c);
 }
 
 void MainWindow::setTabOrderChain() {
@@ -197,6 +207,19 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!files_->DroppedPicture(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString path = files_->DroppedPicture(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    // Opened once the drop is over: the program the file comes from waits
+    // for its end.
+    QTimer::singleShot(0, this, [this, path] { OpenPicture(path); });
 }
 
 void MainWindow::Command1_Click() { services_.exit(); }

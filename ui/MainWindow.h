@@ -74,6 +74,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // Escape stops every running trace and run.
     void keyPressEvent(QKeyEvent* event) override;
+    // A picture file dropped on the window is opened as "Открыть" opens it.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createControls();

@@ -11,6 +11,7 @@ class QSlider;
 namespace tovik {
 
 class PictureArea;
+class WindowNotice;
 
 // The controls of the main window, named as in its layout. They belong to
 // the window: only the window and the parts of its own implementation
@@ -38,6 +39,7 @@ struct MainWindowControls {
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QProgressBar* prBar = nullptr;
+    WindowNotice* lblNotice = nullptr;  // what a command found, until the next one
     PictureArea* pctMain = nullptr;
     QMenu* Menu = nullptr;
     QAction* mnCharge = nullptr;

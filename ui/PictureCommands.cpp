@@ -1,18 +1,23 @@
 #include "ui/PictureCommands.h"
 
+#include <QMimeData>
 #include <QPushButton>
+#include <QUrl>
 
 #include "model/SimState.h"
+#include "picture/PictureFileName.h"
 #include "settings/SettingsStore.h"
 #include "ui/FileDialog.h"
 #include "ui/MainWindowControls.h"
 #include "ui/PictureArea.h"
+#include "ui/WindowNotice.h"
 #include "ui/WindowServices.h"
 
 namespace tovik {
 
 const QString PictureCommands::Filter =
-    QStringLiteral("Графические файлы|*.bmp;*.jpg;*.gif;*.wmf;*.emf|Все файлы|*.*");
+    QStringLiteral("Графические файлы|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.wmf;*.emf|Все файлы|*.*");
+const QString PictureCommands::SaveFilter = QStringLiteral("Рисунок BMP|*.bmp|Рисунок PNG|*.png");
 
 PictureCommands::PictureCommands(QWidget& window, MainWindowControls& controls, SimState& state,
                                  SettingsStore& store, const WindowServices& services)
@@ -21,6 +26,7 @@ PictureCommands::PictureCommands(QWidget& window, MainWindowControls& controls, 
 void PictureCommands::Open() {
     FileDialog cmdOS(services_.chooseFile);
     cmdOS.FileName = QString::fromStdString(state_.FileName);
+    cmdOS.InitDir = services_.examplesFolder;
     cmdOS.Filter = Filter;
     cmdOS.FilterIndex = 1;
     cmdOS.ShowOpen(&window_);
@@ -49,12 +55,13 @@ void PictureCommands::OpenFile(const QString& path) {
 void PictureCommands::Save() {
     FileDialog cmdOS(services_.chooseFile);
     cmdOS.FileName = QString();
-    cmdOS.Filter = Filter;
+    cmdOS.Filter = SaveFilter;
     cmdOS.FilterIndex = 1;
     cmdOS.ShowSave(&window_);
     if (cmdOS.FileName.isEmpty()) return;
     QString error;
-    if (!services_.savePicture(c_.pctMain->image(), cmdOS.FileName, &error)) services_.showError(&window_, error);
+    if (!services_.savePicture(c_.pctMain->image(), NameToWrite(cmdOS.FileName), &error))
+        services_.showError(&window_, error);
 }
 
 void PictureCommands::Show(const QImage& picture) {
@@ -63,6 +70,21 @@ void PictureCommands::Show(const QImage& picture) {
     // Preparation a press draws nothing and the read-outs show 0.
     state_.Model = EmptyChargeModel();
     c_.Command3->setText(QStringLiteral("Подготовка"));
+    c_.lblNotice->Clear();
+    if (picture.width() > DrawingWidth || picture.height() > DrawingHeight)
+        c_.lblNotice->Say(QStringLiteral("Рисунок %1 × %2 точек больше области рисования: в расчёте участвуют "
+                                         "только левые верхние %3 × %4 точек.")
+                              .arg(picture.width())
+                              .arg(picture.height())
+                              .arg(DrawingWidth)
+                              .arg(DrawingHeight));
+}
+
+QString PictureCommands::DroppedPicture(const QMimeData* data) const {
+    if (!data || !c_.Command7->isEnabled() || !data->hasUrls()) return QString();
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile()) return QString();
+    return urls.first().toLocalFile();
 }
 
 }  // namespace tovik

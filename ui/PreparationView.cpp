@@ -14,8 +14,24 @@
 #include "ui/MainWindowControls.h"
 #include "ui/PictureArea.h"
 #include "ui/WindowHost.h"
+#include "ui/WindowNotice.h"
 
 namespace tovik {
+
+namespace {
+
+// True when some pixel of the drawing area carries charge: its blue differs
+// from its red.
+bool HasCharge(const QImage& area) {
+    for (int y = 0; y < area.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(area.constScanLine(y));
+        for (int x = 0; x < area.width(); ++x)
+            if (qBlue(row[x]) != qRed(row[x])) return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 PreparationView::PreparationView(MainWindowControls& controls, SimState& state, SettingsStore& store,
                                  WindowHost& host)
@@ -85,6 +101,9 @@ void PreparationView::Run() {
         c_.pctMain->label5()->hide();
         c_.prBar->hide();
         c_.Er->setText(QString::fromStdString(DoubleToText(host_.Seconds() - start)));
+        if (!HasCharge(image))
+            c_.lblNotice->Say(QStringLiteral("На рисунке нет заряда: ни в одной точке синий не отличается от "
+                                             "красного, поэтому поля нет и линии не рисуются."));
     } catch (...) {
         // A run that fails part-way gives its controls back.
         if (!finished) RestoreControls();

@@ -4,50 +4,92 @@
 #include <algorithm>
 #include <climits>
 
+#include "ui/WindowNotice.h"
+
 namespace tovik {
 
 namespace {
 
-// The bar is painted at most this often: QProgressBar repaints itself at once
-// on every visible change, which would cost more than a square's lines.
-constexpr qint64 PaintIntervalMs = 16;
+// The bar's value changes at most this often: a paint of the bar with its
+// text costs about a millisecond, more than many squares' lines.
+constexpr int PaintIntervalMs = 100;
 
 int Clamped(long v) { return static_cast<int>(std::clamp<long>(v, 0, INT_MAX)); }
 
+// "из 21 квадрата", "из 25 квадратов".
+QString OfSquares(long total) {
+    const bool one = total % 10 == 1 && total % 100 != 11;
+    return QStringLiteral("из %1 %2").arg(total).arg(one ? QStringLiteral("квадрата") : QStringLiteral("квадратов"));
+}
+
 }  // namespace
 
-RunProgress::RunProgress(QProgressBar& bar, bool nested)
+QString RunSummary(long done, long total, double seconds) {
+    return QStringLiteral("«Пуск» %1: %2 %3 за %4 с.")
+        .arg(done >= total ? QStringLiteral("закончен") : QStringLiteral("остановлен"))
+        .arg(done)
+        .arg(OfSquares(total), QString::number(seconds, 'f', seconds < 10 ? 2 : 1));
+}
+
+RunProgress::RunProgress(QProgressBar& bar, WindowNotice& notice, bool nested)
     : bar_(bar),
+      notice_(notice),
       nested_(nested),
       wasVisible_(bar.isVisible()),
+      wasTextVisible_(bar.isTextVisible()),
       oldMaximum_(bar.maximum()),
-      oldValue_(bar.value()) {
+      oldValue_(bar.value()),
+      oldFormat_(bar.format()),
+      oldToolTip_(bar.toolTip()) {
+    sinceStart_.start();
     sincePaint_.start();
+    paintLater_.setSingleShot(true);
+    QObject::connect(&paintLater_, &QTimer::timeout, [this] { Show(); });
+    bar_.setFormat(QStringLiteral("%v из %m — Esc останавливает «Пуск»"));
+    bar_.setToolTip(QStringLiteral("Клавиша Esc останавливает «Пуск»; нарисованные линии остаются."));
+    bar_.setTextVisible(true);
 }
 
 RunProgress::~RunProgress() {
-    bar_.setUpdatesEnabled(true);
+    paintLater_.stop();
+    bar_.setFormat(oldFormat_);
+    bar_.setToolTip(oldToolTip_);
+    bar_.setTextVisible(wasTextVisible_);
     if (nested_) {
         bar_.setMaximum(oldMaximum_);
         bar_.setValue(oldValue_);
         bar_.setVisible(wasVisible_);
     } else {
+        Show();
         bar_.hide();
+        notice_.Say(RunSummary(done_, total_, static_cast<double>(sinceStart_.elapsed()) / 1000.0));
     }
 }
 
 void RunProgress::SquaresDone(long done, long total) {
-    const bool paint = done == 0 || done == total || sincePaint_.elapsed() >= PaintIntervalMs;
-    bar_.setUpdatesEnabled(false);
-    if (bar_.maximum() != Clamped(total)) bar_.setRange(0, Clamped(total));
-    bar_.setValue(Clamped(done));
+    done_ = done;
+    total_ = total;
     if (!bar_.isVisible()) bar_.show();
-    if (paint) {
-        // Enabling updates schedules one repaint with the next pass of the
-        // event loop.
-        bar_.setUpdatesEnabled(true);
-        sincePaint_.restart();
+    const qint64 sincePaint = sincePaint_.elapsed();
+    if (done == 0 || done == total || sincePaint >= PaintIntervalMs) {
+        Show();
+    } else if (!paintLater_.isActive()) {
+        // Squares that come quickly are shown together, at most one paint
+        // interval later; the bar itself is never left unpainted.
+        paintLater_.start(static_cast<int>(PaintIntervalMs - sincePaint));
     }
+}
+
+void RunProgress::Show() {
+    paintLater_.stop();
+    // QProgressBar repaints itself at once when its text changes; with its
+    // updates off for the change, it is painted with the next pass of the
+    // event loop instead, together with the lines drawn meanwhile.
+    bar_.setUpdatesEnabled(false);
+    if (bar_.maximum() != Clamped(total_)) bar_.setRange(0, Clamped(total_));
+    bar_.setValue(Clamped(done_));
+    bar_.setUpdatesEnabled(true);
+    sincePaint_.restart();
 }
 
 }  // namespace tovik

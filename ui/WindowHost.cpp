@@ -99,7 +99,7 @@ void WindowHost::RunAutomaticTracing() {
         ~Counted() { --n; }
         int& n;
     } run(runs_);
-    RunProgress progress(*c_.prBar, runs_ > 1);
+    RunProgress progress(*c_.prBar, *c_.lblNotice, runs_ > 1);
     driver_.StartAutomaticTracing(&progress);
 }
 

@@ -15,9 +15,10 @@ namespace {
 QString ShowQtDialog(QWidget* parent, const FileDialog::Request& r) {
     QString selected = r.selectedFilter;
     const QString filter = r.filters.join(QStringLiteral(";;"));
+    const QString start = r.fileName.isEmpty() ? r.directory : r.fileName;
     if (r.kind == FileDialog::Kind::Open)
-        return QFileDialog::getOpenFileName(parent, QString(), r.fileName, filter, &selected);
-    return QFileDialog::getSaveFileName(parent, QString(), r.fileName, filter, &selected);
+        return QFileDialog::getOpenFileName(parent, QString(), start, filter, &selected);
+    return QFileDialog::getSaveFileName(parent, QString(), start, filter, &selected);
 }
 
 }  // namespace

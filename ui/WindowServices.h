@@ -19,10 +19,14 @@ struct WindowServices {
     // Decodes a picture file. On failure: false and a message for the user
     // that names the file.
     std::function<bool(const QString& path, QImage* picture, QString* error)> loadPicture;
-    // Writes the drawing area as a BMP file; on failure false and a message.
+    // Writes the drawing area as a picture file (PNG for a name ending in
+    // .png, else BMP); on failure false and a message.
     std::function<bool(const QImage& drawing, const QString& path, QString* error)> savePicture;
     // Shows a modal open or save dialog; the chosen name, empty when cancelled.
     FileDialog::Runner chooseFile;
+    // The folder of the bundled example pictures, where the open dialog
+    // starts until a picture has been opened; empty when there is none.
+    QString examplesFolder;
     // A command that could not be carried out: a run-time error, a file that
     // cannot be read or written.
     std::function<void(QWidget* parent, const QString& message)> showError;

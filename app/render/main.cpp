@@ -16,6 +16,7 @@
 #include "picture/PictureLoader.h"
 #include "picture/PictureWriter.h"
 #include "app/render/HeadlessDriver.h"
+#include "app/render/RenderMessages.h"
 #include "app/render/RenderOptions.h"
 #include "model/NumberText.h"
 #include "model/RunTimeError.h"
@@ -50,8 +51,6 @@ int Fail(int status, const std::string& message) {
     return status;
 }
 
-std::string Text(const QString& s) { return s.toStdString(); }
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -76,9 +75,13 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
 
     QImage picture;
-    QString error;
-    if (!LoadPictureFile(QString::fromStdString(o.picture), &picture, &error))
-        return Fail(render_exit::Unreadable, Text(error));
+    const QString picturePath = QString::fromStdString(o.picture);
+    const PictureProblem unreadable = ReadPictureFile(picturePath, &picture);
+    if (unreadable != PictureProblem::None)
+        return Fail(render_exit::Unreadable, PictureProblemText(unreadable, picturePath));
+    // A picture larger than the drawing area is cut, as in the window.
+    const std::string cropNote = CropNote(picture.width(), picture.height());
+    if (!cropNote.empty()) std::fprintf(stderr, "tovik-render: note: %s\n", cropNote.c_str());
 
     const auto t0 = std::chrono::steady_clock::now();
     SimState state;
@@ -103,10 +106,13 @@ int main(int argc, char** argv) {
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 
+    QString error;
     if (!o.output.empty() &&
         !WritePictureFile(driver.Drawing(), QString::fromStdString(o.output), OutputFormat(o.output), &error))
-        return Fail(render_exit::Unwritable, Text(error));
+        return Fail(render_exit::Unwritable, "cannot write the picture to '" + o.output + "'");
 
+    std::printf("picture: %d x %d pixels\n", picture.width(), picture.height());
+    if (!cropNote.empty()) std::printf("note: %s\n", cropNote.c_str());
     const ChargeModel& model = state.Charges();
     std::printf("area: left %d, top %d, right %d, bottom %d (cells of %d px)\n", model.AreaLeft, model.AreaTop,
                 model.AreaRight, model.AreaBottom, state.CalcSpeed);

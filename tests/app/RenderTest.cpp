@@ -83,6 +83,18 @@ TEST(Render, DrawsTheLinesAndReadsTheFieldOfTheWindow) {
     EXPECT_TRUE(r.out.contains(probe)) << r.out.toStdString() << "\nwanted " << probe.toStdString();
 }
 
+TEST(Render, APictureLargerThanTheDrawingAreaIsCutWithANote) {
+    RenderFixture f;
+    QImage large(1200, 600, QImage::Format_RGB32);
+    large.fill(Qt::black);
+    ASSERT_TRUE(large.save(f.Path("large.bmp"), "BMP"));
+    const Result r = Render({f.Path("large.bmp"), "--no-lines"});
+    EXPECT_EQ(r.status, 0);
+    const QString note = QStringLiteral("only the top-left 781 x 469 pixels of the 1200 x 600 picture take part");
+    EXPECT_TRUE(r.err.contains("note: " + note)) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("picture: 1200 x 600 pixels\nnote: " + note)) << r.out.toStdString();
+}
+
 TEST(Render, BadInputGetsItsExitStatusAndWritesNothing) {
     RenderFixture f;
     ASSERT_TRUE(QDir(f.dir.path()).mkdir("folder"));
@@ -108,6 +120,7 @@ TEST(Render, BadInputGetsItsExitStatusAndWritesNothing) {
     }
     const Result missing = Render({f.Path("missing.bmp"), out});
     EXPECT_EQ(missing.status, 4);
+    EXPECT_TRUE(missing.err.contains(": no such file")) << missing.err.toStdString();  // in English
     EXPECT_FALSE(QFile::exists(out));
     const Result unwritable = Render({f.Path("dipole.bmp"), f.Path("folder"), "--no-lines"});
     EXPECT_EQ(unwritable.status, 5);

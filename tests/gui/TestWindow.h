@@ -10,6 +10,7 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "picture/PictureLoader.h"
+#include "picture/PictureFileName.h"
 #include "picture/PictureWriter.h"
 #include "field/MersenneRandom.h"
 #include "model/SimState.h"
@@ -53,6 +55,18 @@ struct Controls {
     QAction *mnCharge = Get<QAction>("mnCharge"), *mnClear = Get<QAction>("mnClear");
 };
 
+// The generator of "Пуск", telling each number it draws.
+struct ObservedRandom : MersenneRandom {
+    using MersenneRandom::MersenneRandom;
+    float Rnd() override {
+        ++draws;
+        if (onDraw) onDraw(draws);
+        return MersenneRandom::Rnd();
+    }
+    long draws = 0;
+    std::function<void(long)> onDraw;
+};
+
 // A main window over its own state and a settings store in a temporary
 // directory. Its services record errors, messages, "Выход" and beeps instead
 // of acting on them; the file dialogs are answered by `chosen`, and "Пуск"
@@ -60,9 +74,7 @@ struct Controls {
 struct TestWindow {
     explicit TestWindow(bool create = true) {
         services.loadPicture = LoadPictureFile;
-        services.savePicture = [](const QImage& image, const QString& path, QString* error) {
-            return WritePictureFile(image, path, "BMP", error);
-        };
+        services.savePicture = SavePictureFile;
         services.chooseFile = [this](QWidget*, const FileDialog::Request& r) {
             requests.push_back(r);
             return chosen;
@@ -74,7 +86,7 @@ struct TestWindow {
             started << program;
             return startSucceeds;
         };
-        services.random = std::make_shared<MersenneRandom>(20240607u);
+        services.random = random;
         services.beep = [this] { ++beeps; };
         services.exit = [this] { ++exits; };
         if (create) Create();
@@ -96,6 +108,7 @@ struct TestWindow {
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<Controls> c;
 
+    std::shared_ptr<ObservedRandom> random = std::make_shared<ObservedRandom>(20240607u);
     QString chosen;  // what the file dialogs answer; empty: cancelled
     std::vector<FileDialog::Request> requests;
     QStringList errors, warnings, messages, started;

@@ -68,9 +68,8 @@ TEST(AdvancedDialog, OkStoresTheTextsAndAppliesThemWithoutTheStartUpRules) {
         bool enter = false;
     } rows[] = {
         {"txtYo", "PartDimmension", "12.7", 13, 12}, {"txtYo", "PartDimmension", "3.5", 4, 3},
-        {"txtYo", "PartDimmension", "2.5", 2, 2}, {"txtYo", "PartDimmension", "-2.5", -2, 3},
-        {"txtYo", "PartDimmension", "-2147483648", -2147483648.0, 2147483647},
-        {"txtTime", "TimeLimit", "abc", 0, 1}, {"txtMax", "MaxTension", "-300", -300, 300},
+        {"txtYo", "PartDimmension", "2.5", 2, 2}, {"txtYo", "PartDimmension", "469.4", 469, 469},
+        {"txtTime", "TimeLimit", ".25", .25, .25},
         {"txtMax", "MaxTension", "3.4028235e38", 3.4028235e38f, 3.4028235e38f},
         {"txtCharge", "MaxCharge", "-5", -5, 5}, {"txtCharge", "MaxCharge", "1,5", 1, 1},
         {"txtYo", "PartDimmension", "40", 40, 40, true},
@@ -118,11 +117,16 @@ TEST(AdvancedDialog, CancelAndTheCloseBoxChangeNothing) {
     }
 }
 
-TEST(AdvancedDialog, TextsTheParametersCannotHoldAreRefused) {
-    const struct { const char* box; const char* text; const char* label; } rows[] = {
-        {"txtTime", "1e39", "Label5"}, {"txtMax", "-3.5e38", "Label6"}, {"txtCharge", "1e400", "Label1"},
-        {"txtYo", "abc", "Label7"}, {"txtYo", "0.4", "Label7"}, {"txtYo", "-0.5", "Label7"},
-        {"txtYo", "2147483648", "Label7"}, {"txtYo", "-2147483649", "Label7"},
+// Texts that would make the program do nothing, or that the parameter
+// cannot hold; the message names the values the field takes.
+TEST(AdvancedDialog, TextsThatWouldDoNothingAreRefusedWithTheirRange) {
+    const struct { const char *box, *text, *label, *range; } rows[] = {
+        {"txtTime", "abc", "Label5", "больше 0"}, {"txtTime", "0", "Label5", "больше 0"},
+        {"txtTime", "1e39", "Label5", "не больше 3.402823E+38"}, {"txtMax", "-300", "Label6", "больше 0"},
+        {"txtMax", "-3.5e38", "Label6", "больше 0"}, {"txtYo", "abc", "Label7", "от 1 до 469"},
+        {"txtYo", "0.4", "Label7", "от 1 до 469"}, {"txtYo", "-5", "Label7", "от 1 до 469"},
+        {"txtYo", "469.5", "Label7", "от 1 до 469"}, {"txtYo", "2147483648", "Label7", "от 1 до 469"},
+        {"txtCharge", "0", "Label1", "не равное 0"}, {"txtCharge", "1e400", "Label1", "от -3.402823E+38"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(std::string(r.box) + " = " + r.text);
@@ -135,6 +139,7 @@ TEST(AdvancedDialog, TextsTheParametersCannotHoldAreRefused) {
         f.Click("Command1");
         ASSERT_EQ(f.t.warnings.size(), 1);
         EXPECT_TRUE(f.t.warnings[0].contains(d->findChild<QLabel*>(r.label)->text()));
+        EXPECT_TRUE(f.t.warnings[0].contains(QString::fromUtf8(r.range))) << f.t.warnings[0].toStdString();
         EXPECT_EQ(f.writes, 0);
         EXPECT_EQ((std::tuple{f.t.state.MaxTension, f.t.state.TimeLimit, f.t.state.PartDimmension}),
                   (std::tuple{5000.0f, 10.0f, 25}));

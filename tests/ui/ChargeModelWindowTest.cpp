@@ -104,6 +104,24 @@ TEST(ChargeModelWindow, PreparationDuringATraceIsUsedByTheRestOfIt) {
     EXPECT_TRUE(t.errors.isEmpty()) << t.errors.join("\n").toStdString();
 }
 
+// A picture without charge says so once prepared, until the next command.
+TEST(ChargeModelWindow, PreparationOfAPictureWithoutChargeSaysSo) {
+    const struct { QImage picture; bool said; } rows[] = {
+        {Picture({}), true},
+        {Picture({{{10, 10, 50, 50}, qRgb(255, 255, 255)}, {{100, 10, 50, 50}, qRgb(0, 200, 0)}}), true},
+        {Picture({{{10, 10, 1, 1}, qRgb(0, 0, 1)}}), false},
+    };
+    for (const auto& r : rows) {
+        test::TestWindow t(r.picture);
+        const QLabel* notice = test::Controls::Find<QLabel>(*t.window, "lblNotice");
+        Click(t.c->Command3);
+        EXPECT_EQ(notice->isVisible(), r.said);
+        EXPECT_EQ(notice->text().contains(QStringLiteral("нет заряда")), r.said);
+        ClickPicture(*t.c, 300, 300);
+        EXPECT_FALSE(notice->isVisible());
+    }
+}
+
 TEST(ChargeModelWindow, FailedPreparationGivesItsControlsBack) {
     test::TestWindow t(Picture({{{0, 0, 2, 1}, qRgb(0, 0, 255)}}));
     test::Controls& w = *t.c;

@@ -1,5 +1,7 @@
 #include <QDir>
 #include <QFile>
+#include <QMimeData>
+#include <QUrl>
 #include <csignal>
 #include <optional>
 #include <sys/resource.h>
@@ -11,8 +13,9 @@
 namespace tovik {
 namespace {
 
-const QStringList kQtFilters = {QStringLiteral("Графические файлы (*.bmp *.jpg *.gif *.wmf *.emf)"),
+const QStringList kQtFilters = {QStringLiteral("Графические файлы (*.bmp *.jpg *.jpeg *.png *.gif *.wmf *.emf)"),
                                 QStringLiteral("Все файлы (*)")};
+const QStringList kSaveFilters = {QStringLiteral("Рисунок BMP (*.bmp)"), QStringLiteral("Рисунок PNG (*.png)")};
 
 // A shown main window with a BMP and a WMF picture in its directory.
 struct Fixture : test::TestWindow {
@@ -98,30 +101,81 @@ TEST(PictureCommands, TheCurrentPictureOrAFileThatCannotBeReadChangesNothing) {
     }
 }
 
-TEST(PictureCommands, SaveWritesTheDrawingAreaAsBmpWhateverTheName) {
+// PNG for a name ending in .png, BMP otherwise; a name of a format that is
+// only read gets .bmp added.
+TEST(PictureCommands, SaveWritesPngOrBmpByTheName) {
+    const struct { const char *chosen, *written, *magic; } rows[] = {
+        {"out.png", "out.png", "\x89PNG"}, {"OUT2.PNG", "OUT2.PNG", "\x89PNG"}, {"out.jpg", "out.jpg.bmp", "BM"},
+        {"out.JPEG", "out.JPEG.bmp", "BM"}, {"out.gif", "out.gif.bmp", "BM"}, {"out.emf", "out.emf.bmp", "BM"},
+        {"plain", "plain", "BM"}, {"picture.bmp", "picture.bmp", "BM"},  // over the current picture
+    };
     Fixture f;
     f.Open(f.Path("picture.bmp"));
     f.PrepareAndDraw();
     const QStringList files = QDir(f.dir.path()).entryList(QDir::Files);
     f.Save("");  // cancelled
     EXPECT_EQ(QDir(f.dir.path()).entryList(QDir::Files), files);
-    f.Save(f.Path("out.jpg"));
-    f.Save(f.Path("picture.bmp"));  // over the current picture
-    ASSERT_EQ(f.requests.size(), 4);
-    for (int i = 1; i < 4; ++i) EXPECT_EQ(f.requests[i].kind, FileDialog::Kind::Save);
-    EXPECT_EQ(f.requests[3].filters, kQtFilters);
+    EXPECT_EQ(f.requests.back().filters, kSaveFilters);
     const QImage shown = f.c->pctMain->image().convertToFormat(QImage::Format_RGB32);
-    for (const char* name : {"out.jpg", "picture.bmp"}) {
-        QFile file(f.Path(name));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.chosen);
+        f.Save(f.Path(r.chosen));
+        EXPECT_EQ(f.requests.back().kind, FileDialog::Kind::Save);
+        EXPECT_TRUE(f.requests.back().fileName.isEmpty());
+        QFile file(f.Path(r.written));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
-        ASSERT_TRUE(bytes.startsWith("BM") && bytes.size() > 30) << name;
-        EXPECT_EQ(static_cast<unsigned char>(bytes[28]), 24) << name;  // 24 bits a pixel
-        EXPECT_EQ(QImage::fromData(bytes, "BMP").convertToFormat(QImage::Format_RGB32), shown) << name;
+        ASSERT_TRUE(bytes.startsWith(r.magic));
+        EXPECT_EQ(QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32), shown);
+        EXPECT_TRUE(bytes.startsWith("\x89PNG") || static_cast<unsigned char>(bytes[28]) == 24);  // BMP: 24 bits
     }
+    EXPECT_FALSE(QFile::exists(f.Path("out.jpg")));
     EXPECT_EQ(f.state.FileName, f.Path("picture.bmp").toStdString());
     EXPECT_TRUE(f.c->Command2->isEnabled());
     EXPECT_TRUE(f.errors.isEmpty());
+}
+
+// A picture larger than the drawing area is opened, cut, with a notice that
+// says so; a dropped file opens as "Открыть" would, two files do not.
+TEST(PictureCommands, ALargePictureIsOpenedByDropWithANoticeOfTheCut) {
+    Fixture f;
+    QImage large(1200, 600, QImage::Format_RGB32);
+    large.fill(Qt::blue);
+    f.Write("large.bmp", test::EncodeWithQt(large, "BMP"));
+    const auto drop = [&](const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(f.window.get(), &enter);
+        if (!enter.isAccepted()) return false;
+        QDropEvent dropped(QPointF(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(f.window.get(), &dropped);
+        QCoreApplication::processEvents();
+        return true;
+    };
+    const QUrl file = QUrl::fromLocalFile(f.Path("large.bmp"));
+    EXPECT_FALSE(drop({file, QUrl::fromLocalFile(f.Path("picture.bmp"))}));
+    EXPECT_FALSE(drop({QUrl("https://example.org/a.bmp")}));
+    f.PrepareAndDraw();
+    ASSERT_TRUE(drop({file}));
+    EXPECT_EQ(f.state.FileName, f.Path("large.bmp").toStdString());
+    EXPECT_FALSE(f.c->Command2->isEnabled());
+    const QLabel* notice = test::Controls::Find<QLabel>(*f.window, "lblNotice");
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->text().contains(QStringLiteral("1200 × 600")) && notice->text().contains("781 × 469"))
+        << notice->text().toStdString();
+    f.Open(f.Path("picture.bmp"));  // fits: no notice
+    EXPECT_FALSE(notice->isVisible());
+}
+
+TEST(PictureCommands, TheOpenDialogStartsInTheExamplesUntilAPictureIsOpened) {
+    test::TestWindow t(false);
+    t.services.examplesFolder = QStringLiteral("/usr/share/tovik/examples");
+    t.Create();
+    QTest::mouseClick(t.c->Command7, Qt::LeftButton);  // cancelled
+    EXPECT_TRUE(t.requests.back().fileName.isEmpty());
+    EXPECT_EQ(t.requests.back().directory, t.services.examplesFolder);
+    EXPECT_TRUE(t.errors.isEmpty() && t.state.FileName.empty());  // the folder is not opened
 }
 
 TEST(PictureCommands, AFailedSaveIsReportedAndLeavesTheExistingFileIntact) {
