@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "picture/FileName.h"
 #include "picture/PictureDecoder.h"
 #include "picture/PictureFormat.h"
 #include "picture/RasterFormat.h"
@@ -19,46 +20,44 @@ namespace {
 // largest picture allowed fits easily.
 constexpr qint64 kMaxPictureFileBytes = 256LL * 1024 * 1024;
 
-QString Shown(const QString& path) { return QDir::toNativeSeparators(path); }
-
 // text names the file as %1.
-bool Fail(QString* error, const QString& text, const QString& path) {
-    if (error) *error = text.arg(Shown(path));
+bool Fail(QString* error, const QString& text, const QString& shown) {
+    if (error) *error = text.arg(shown);
     return false;
 }
 
-bool FailTooLarge(QString* error, const QString& path) {
+bool FailTooLarge(QString* error, const QString& shown) {
     if (error)
         *error = QStringLiteral("Рисунок «%1» слишком велик: допускается не более %2 точек по ширине "
                                 "и по высоте.")
-                     .arg(Shown(path), QString::number(metafile::kMaxPictureSide));
+                     .arg(shown, QString::number(metafile::kMaxPictureSide));
     return false;
 }
 
 const QString kNotPicture = QStringLiteral(
     "Файл «%1» не удаётся прочитать как рисунок: его формат не поддерживается или файл повреждён.");
 
-bool Refuse(DecodeResult result, PictureKind kind, const QString& path, QString* error) {
+bool Refuse(DecodeResult result, PictureKind kind, const QString& shown, QString* error) {
     switch (result) {
         case DecodeResult::Decoded: break;
         case DecodeResult::DecoderMissing:
             return Fail(error,
                         QStringLiteral("Не удаётся прочитать рисунок «%1»: не найдена программа чтения "
                                        "рисунков tovik-decoder."),
-                        path);
+                        shown);
         case DecodeResult::CutShort:
-            return Fail(error, QStringLiteral("Файл «%1» обрезан: рисунок записан в нём не полностью."), path);
-        case DecodeResult::TooLarge: return FailTooLarge(error, path);
+            return Fail(error, QStringLiteral("Файл «%1» обрезан: рисунок записан в нём не полностью."), shown);
+        case DecodeResult::TooLarge: return FailTooLarge(error, shown);
         case DecodeResult::TimedOut:
             return Fail(error,
                         QStringLiteral("Не удаётся прочитать рисунок «%1»: чтение заняло слишком много "
                                        "времени и было прервано."),
-                        path);
+                        shown);
         case DecodeResult::Cancelled:
-            return Fail(error, QStringLiteral("Чтение рисунка «%1» прервано."), path);
+            return Fail(error, QStringLiteral("Чтение рисунка «%1» прервано."), shown);
         case DecodeResult::Busy:
             return Fail(error, QStringLiteral("Рисунок «%1» не открыт: программа ещё читает другой рисунок."),
-                        path);
+                        shown);
         case DecodeResult::Rejected:
         case DecodeResult::Crashed:
         case DecodeResult::BadOutput: break;
@@ -67,42 +66,55 @@ bool Refuse(DecodeResult result, PictureKind kind, const QString& path, QString*
         return Fail(error,
                     QStringLiteral("Не удаётся прочитать метафайл «%1»: файл повреждён или его формат "
                                    "не поддерживается."),
-                    path);
-    return Fail(error, kNotPicture, path);
+                    shown);
+    return Fail(error, kNotPicture, shown);
 }
 
-}  // namespace
-
-bool LoadPictureFile(const QString& path, QImage* out, QString* error) {
-    if (path.isEmpty()) return Fail(error, QStringLiteral("Файл «%1» не найден."), path);
+// Reads the file named path (shown in messages as shown).
+bool Load(const QByteArray& path, const QString& shown, QImage* out, QString* error) {
+    if (path.isEmpty() || path.contains('\0')) return Fail(error, QStringLiteral("Файл «%1» не найден."), shown);
     // Opened without waiting, so that a FIFO cannot block; only regular files
-    // are read.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // are read. The decoder reads this very file, never a name that may by
+    // then stand for another.
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return Fail(error, QStringLiteral("Файл «%1» не найден."), path);
-        return Fail(error, QStringLiteral("Не удаётся открыть файл «%1»: нет доступа."), path);
+        if (errno == ENOENT || errno == ENOTDIR) return Fail(error, QStringLiteral("Файл «%1» не найден."), shown);
+        return Fail(error, QStringLiteral("Не удаётся открыть файл «%1»: нет доступа."), shown);
     }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
     struct stat st {};
     QByteArray head(kSniffBytes, '\0');
     const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    const ssize_t got = regular ? ::read(fd, head.data(), static_cast<size_t>(head.size())) : 0;
-    ::close(fd);
-    if (!regular) return Fail(error, QStringLiteral("«%1» — не файл, а папка или устройство."), path);
-    if (got < 0) return Fail(error, QStringLiteral("Не удаётся прочитать файл «%1»."), path);
-    if (got == 0) return Fail(error, QStringLiteral("Файл «%1» пуст: рисунка в нём нет."), path);
-    if (st.st_size > kMaxPictureFileBytes) return FailTooLarge(error, path);
+    const ssize_t got = regular ? ::pread(fd, head.data(), static_cast<size_t>(head.size()), 0) : 0;
+    if (!regular) return Fail(error, QStringLiteral("«%1» — не файл, а папка или устройство."), shown);
+    if (got < 0) return Fail(error, QStringLiteral("Не удаётся прочитать файл «%1»."), shown);
+    if (got == 0) return Fail(error, QStringLiteral("Файл «%1» пуст: рисунка в нём нет."), shown);
+    if (st.st_size > kMaxPictureFileBytes) return FailTooLarge(error, shown);
     head.truncate(got);
 
     // Only the formats the program reads go to the decoder, each pinned to
     // the format its first bytes show: an SVG or any other file named .bmp
     // is refused here without being decoded.
     const PictureKind kind = SniffPicture(head);
-    if (kind == PictureKind::Other) return Fail(error, kNotPicture, path);
+    if (kind == PictureKind::Other) return Fail(error, kNotPicture, shown);
     QImage img;
-    const DecodeResult result = DecodePicture(path, kind, &img);
-    if (result != DecodeResult::Decoded) return Refuse(result, kind, path, error);
+    const DecodeResult result = DecodePictureFile(fd, kind, &img);
+    if (result != DecodeResult::Decoded) return Refuse(result, kind, shown, error);
     *out = img;
     return true;
+}
+
+}  // namespace
+
+bool LoadPictureFile(const QString& path, QImage* out, QString* error) {
+    return Load(QFile::encodeName(path), QDir::toNativeSeparators(path), out, error);
+}
+
+bool LoadNativePictureFile(const QByteArray& nativePath, QImage* out, QString* error) {
+    return Load(nativePath, ShownFileName(nativePath), out, error);
 }
 
 }  // namespace tovik

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -13,5 +14,8 @@ namespace tovik {
 // slow to decode or not a picture is refused. On failure returns false and a
 // message for the user that names the file; *out is left alone.
 bool LoadPictureFile(const QString& path, QImage* out, QString* error);
+// The same for a name as the file system has it, byte for byte; the message
+// shows bytes that are not UTF-8 escaped.
+bool LoadNativePictureFile(const QByteArray& nativePath, QImage* out, QString* error);
 
 }  // namespace tovik

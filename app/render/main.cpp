@@ -8,11 +8,13 @@
 #include <QImage>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
+#include "picture/FileName.h"
 #include "picture/PictureLoader.h"
 #include "picture/PictureWriter.h"
 #include "app/render/HeadlessDriver.h"
@@ -63,6 +65,8 @@ int main(int argc, char** argv) {
         cli.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
         return cli.exit(e);
+    } catch (const CLI::ValidationError& e) {
+        return Fail(render_exit::OutOfRange, e.what());  // a number beyond its type's range
     } catch (const CLI::ParseError& e) {
         return Fail(render_exit::Usage, e.what());
     }
@@ -74,12 +78,16 @@ int main(int argc, char** argv) {
     const int checked = CheckOptions(o, &problem);
     if (checked != 0) return Fail(checked, problem);
 
+    // A write past a file-size limit then fails (EFBIG) and is reported.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     ZeroVector = FieldVector{0, 0};
 
     QImage picture;
     QString error;
-    if (!LoadPictureFile(QString::fromStdString(o.picture), &picture, &error))
+    // File names reach the file system byte for byte, whatever their encoding.
+    const QByteArray input = QByteArray::fromStdString(o.picture), output = QByteArray::fromStdString(o.output);
+    if (!LoadNativePictureFile(input, &picture, &error))
         return Fail(render_exit::Unreadable, Text(error));
 
     const auto t0 = std::chrono::steady_clock::now();
@@ -106,7 +114,7 @@ int main(int argc, char** argv) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 
     if (!o.output.empty() &&
-        !WritePictureFile(driver.Drawing(), QString::fromStdString(o.output), OutputFormat(o.output), &error))
+        !WriteNativePictureFile(driver.Drawing(), output, OutputFormat(o.output), &error))
         return Fail(render_exit::Unwritable, Text(error));
 
     std::printf("area: left %d, top %d, right %d, bottom %d (cells of %d px)\n", state.AreaLeft, state.AreaTop,
@@ -119,6 +127,6 @@ int main(int argc, char** argv) {
         std::printf("probe %s,%s: Ex %s, Ey %s, Er %s\n", DoubleToText(probes[i].x).c_str(),
                     DoubleToText(probes[i].y).c_str(), readings[i].Ex.c_str(), readings[i].Ey.c_str(),
                     readings[i].Er.c_str());
-    if (!o.output.empty()) std::printf("written: %s\n", o.output.c_str());
+    if (!o.output.empty()) std::printf("written: %s\n", Text(ShownFileName(output)).c_str());
     return 0;
 }
