@@ -26,9 +26,11 @@
 #include <QSemaphore>
 #include <QThreadPool>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <malloc.h>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
@@ -173,6 +175,12 @@ int DecodeInput(tovik::PictureKind kind) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // One malloc arena for all threads: the per-thread arenas of glibc open
+    // a file under /proc when they shrink, which the confined decoder may not.
+    mallopt(M_ARENA_MAX, 1);
+    // Past the zero file-size limit a write fails (EFBIG) instead of ending
+    // the decoder: standard error may be a file.
+    std::signal(SIGXFSZ, SIG_IGN);
     CloseInheritedFiles();
     std::string attempt;
     std::vector<char*> plainArgs = {argv[0]};  // the arguments without the attempt

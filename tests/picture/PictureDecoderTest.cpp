@@ -133,7 +133,7 @@ TEST(PictureDecoder, TheDecoderIsToldTheKindAndRunsUnderLimits) {
         EXPECT_EQ(values[1].toLongLong(), DecoderMemoryLimit() / 1024);
     }
     EXPECT_EQ(values[2], "0");  // no core files
-    EXPECT_EQ(values[3], "3");  // seconds of CPU time
+    EXPECT_EQ(values[3].toInt(), DecoderCpuLimit());  // seconds of CPU time
 }
 
 // Gone, or a zombie that its new parent has yet to reap.

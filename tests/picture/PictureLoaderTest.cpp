@@ -125,6 +125,7 @@ TEST(PictureLoader, BrokenFilesAreRefusedWithAMessageNamingThem) {
         {"fan-out-svg.bmp", test::FanOutSvg(), "не удаётся прочитать как рисунок"},
         {"3000-scans.jpg", test::ManyScanJpeg(3000), "не удаётся прочитать как рисунок"},
         {"3000-scans-bad-length.jpg", ScansBehindABadLength(), "не удаётся прочитать как рисунок"},
+        {"30-scans-8192x4096.jpg", test::ManyScanJpeg(30), "не удаётся прочитать как рисунок"},
         {"114-bytes.bmp", test::HugeRleBmp(), "слишком велик"},
     };
     QTemporaryDir dir;
