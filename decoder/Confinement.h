@@ -18,7 +18,8 @@ enum class ReadAccess { InputOnly, InputAndFonts };
 // exiting (and with InputAndFonts, opening files read-only). Any other call
 // kills it, which the program reads as a failed decode.
 //
-// Everything that needs more must be done before: Qt's plugins loaded,
+// Sanitizer builds take every limit but the filter, whose refusals their
+// run-time would trip over. Everything that needs more must be done before: Qt's plugins loaded,
 // threads started. Returns false, with the reason, when a step could not be
 // taken; the decoder must then stop.
 bool ConfineDecoder(ReadAccess access, std::string* reason);

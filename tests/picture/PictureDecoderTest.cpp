@@ -159,7 +159,9 @@ TEST(PictureDecoder, TheDecoderIsConfinedAndWhatItStartsDiesWithIt) {
     const QByteArray child = pid.readAll().trimmed();
     QTRY_VERIFY_WITH_TIMEOUT(Ended(child), 2000);
     // Each attempt fails, and the decode with it; the same decoder without
-    // an attempt decodes the picture.
+    // an attempt decodes the picture. Sanitizer builds (those without a
+    // memory limit) have no system-call filter.
+    if (DecoderMemoryLimit() == 0) GTEST_SKIP() << "a sanitizer build: the decoder has no system-call filter";
     const QString decoder = DecoderPath(), written = dir.filePath("written");
     for (const QString& attempt : {"write=" + written, QStringLiteral("fork"), QStringLiteral("exec"), QString()}) {
         SCOPED_TRACE(attempt.toStdString());
