@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <QIcon>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -45,6 +46,9 @@ int main(int argc, char** argv) {
                      "the program needs one to show its window.\n");
         return 2;
     }
+    // A save past a file-size limit then fails (EFBIG) and is reported;
+    // the program and its drawing stay.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     tovik::InstallQtTranslations();
     QCoreApplication::setOrganizationName("Quillfeather");

@@ -12,8 +12,9 @@ namespace tovik::metafile {
 
 namespace {
 
-// Qt's readers refuse to allocate more than this many megabytes for one image.
-constexpr int kAllocationLimitMb = 128;
+// Qt's readers refuse to allocate more than this many megabytes for one image:
+// the largest picture allowed at 16 bits a channel (a PNG) needs 256.
+constexpr int kAllocationLimitMb = 256;
 
 int Refuse(int status, const char* why, std::string* reason) {
     *reason = why;
@@ -27,7 +28,7 @@ int DecodeRaster(PictureKind kind, const QByteArray& data, QImage* out, std::str
         return Refuse(kExitRefused, "the headers are damaged", reason);
     if (width < 1 || height < 1) return Refuse(kExitRefused, "the picture is empty", reason);
     if (!PictureSizeAllowed(width, height)) return Refuse(kExitTooLarge, kTooLargeReason, reason);
-    if (kind == PictureKind::Jpeg && JpegScanCount(data) > kMaxJpegScans)
+    if (kind == PictureKind::Jpeg && JpegScanCount(data) > AllowedJpegScans(width * height))
         return Refuse(kExitRefused, "too many scans", reason);
 
     QBuffer buffer;

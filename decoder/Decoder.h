@@ -17,8 +17,17 @@ struct DecodedPicture {
 };
 
 // No progressive JPEG needs more scans than this; hundreds of them only make
-// the decoder pass over the whole picture again and again.
+// the decoder pass over the whole picture again and again. Every scan costs
+// a pass over the picture, so a large picture may have fewer: scans times
+// pixels stay within kJpegScanPixels (20 scans at the largest size allowed,
+// where encoders write about 10).
 inline constexpr int kMaxJpegScans = 500;
+inline constexpr std::int64_t kJpegScanPixels = 20 * kMaxPicturePixels;
+
+// The scans a JPEG of that many pixels may have.
+inline int AllowedJpegScans(std::int64_t pixels) {
+    return pixels <= kJpegScanPixels / kMaxJpegScans ? kMaxJpegScans : static_cast<int>(kJpegScanPixels / pixels);
+}
 
 // Decodes the bytes of one picture file as the given kind and no other: bytes
 // of another kind are refused. Raster files are checked before decoding:

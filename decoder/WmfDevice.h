@@ -11,13 +11,19 @@
 //   alone, with the pen of the file. The device's own fills leave ellipses
 //   and chords empty and round no corners. Hatched and pattern brushes stay
 //   with the device;
-// - the clip rectangles the device is given are kept for those fills.
+// - the clip rectangles the device is given are kept for those fills;
+// - what the device cannot draw safely never reaches it: a bitmap of zero
+//   width or height (a pattern of it makes the device divide by zero) or
+//   with colour indices beyond its colour table (the device reads them
+//   unchecked) is dropped as it is read, and text is drawn only in a font
+//   that has a face to draw with.
 //
 // Included by WmfRenderer.cpp only; the functions are the device's, with
 // the device's table kept in the object that API->user_data points to.
 
 #include <libwmf/api.h>
 #include <libwmf/defs.h>
+#include <libwmf/font.h>
 #include <libwmf/gd.h>
 #include <libwmf/ipa.h>
 
@@ -62,6 +68,42 @@ public:
         table->draw_polygon = DrawPolygon;
         table->draw_polypolygon = DrawPolyPolygon;
         table->region_clip = RegionClip;
+        table->bmp_read = ReadBitmap;
+        table->draw_text = DrawText;
+    }
+
+    // True when every pixel of the device-independent bitmap dib (as a
+    // metafile record holds it) of width x height pixels indexes an entry of
+    // its colour table; bitmaps of more than 8 bits a pixel have none.
+    static bool IndicesWithinTable(const unsigned char* dib, long length, unsigned width, unsigned height) {
+        const auto le = [dib](long at, int bytes) {
+            std::uint32_t v = 0;
+            for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | dib[at + i];
+            return v;
+        };
+        if (!dib || length < 12) return false;
+        const std::uint32_t headerSize = le(0, 4);
+        const bool core = headerSize == 12;
+        if (!core && (headerSize < 40 || length < 40)) return false;
+        const std::uint32_t bits = le(core ? 10 : 14, 2);
+        if (bits > 8) return true;
+        if (bits != 1 && bits != 4 && bits != 8) return false;
+        const std::uint32_t compression = core ? 0 : le(16, 4);
+        const std::uint32_t used = core ? 0 : le(32, 4);
+        const std::uint32_t entries = used == 0 || used > (1u << bits) ? (1u << bits) : used;
+        if (entries == (1u << bits)) return true;  // every index has its entry
+        if (compression != 0) return false;        // run-length data are not looked into
+        const long start = static_cast<long>(headerSize) + static_cast<long>(entries) * (core ? 3 : 4);
+        const long stride = (static_cast<long>(width) * bits + 31) / 32 * 4;
+        for (unsigned y = 0; y < height; ++y)
+            for (unsigned x = 0; x < width; ++x) {
+                const long bit = static_cast<long>(x) * bits;
+                const long at = start + y * stride + bit / 8;
+                if (at >= length) return true;  // past the data: the device finds it short
+                const unsigned index = (dib[at] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
+                if (index >= entries) return false;
+            }
+        return true;
     }
 
     // The device's image, once the play has begun.
@@ -261,6 +303,23 @@ private:
             else
                 self.device_.draw_polygon(api, &ring);
         }
+    }
+
+    static void ReadBitmap(wmfAPI* api, wmfBMP_Read_t* r) {
+        WmfDevice& self = Of(api);
+        self.device_.bmp_read(api, r);
+        if (!r->bmp.data) return;
+        if (r->bmp.width == 0 || r->bmp.height == 0 ||
+            !IndicesWithinTable(r->buffer, r->length, r->bmp.width, r->bmp.height)) {
+            self.device_.bmp_free(api, &r->bmp);
+            r->bmp.data = nullptr;  // as a bitmap the device could not read
+        }
+    }
+
+    static void DrawText(wmfAPI* api, wmfDrawText_t* t) {
+        WmfDevice& self = Of(api);
+        if (!t->str || !t->dc || !t->dc->font || !WMF_FONT_FTFACE(t->dc->font)) return;
+        self.device_.draw_text(api, t);
     }
 
     static void RegionClip(wmfAPI* api, wmfPolyRectangle_t* r) {

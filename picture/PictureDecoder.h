@@ -24,7 +24,10 @@ enum class DecodeResult {
 // Decodes a picture file in a process of its own (tovik-decoder), as the kind
 // its first bytes were sniffed as and nothing else. The decoder runs under an
 // address-space limit, a CPU-time limit and a wall-clock limit, so that a
-// hostile file costs at most that process and a few seconds.
+// hostile file costs at most that process and a few seconds. It gets the
+// open file as its standard input, never its name, and runs in a process
+// group of its own: when it is given up on, the whole group is killed, so
+// nothing it may have started outlives it.
 //
 // While it works the caller's thread keeps handling events: windows repaint,
 // the pointer read-outs follow the mouse, and after a moment the pointer
@@ -33,6 +36,9 @@ enum class DecodeResult {
 // another picture gets Busy at once. Needs a QCoreApplication; on failure
 // *out is left alone.
 DecodeResult DecodePicture(const QString& path, PictureKind kind, QImage* out);
+// The same for a file open for reading (a regular file; it is read from its
+// start and left open).
+DecodeResult DecodePictureFile(int fd, PictureKind kind, QImage* out);
 
 // The decoder program: the one set for tests, else tovik-decoder next to the
 // running program, in the directory above it, or in $TOVIK_BINARY_DIR.

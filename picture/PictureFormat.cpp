@@ -75,8 +75,8 @@ bool JpegCutShort(const QByteArray& d) {
         if (marker == 0xD9) return false;  // end of image
         if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;
         if (pos + 2 > d.size()) return true;
-        const qsizetype length = Be16(d, pos);
-        if (length < 2 || pos + length > d.size()) return true;
+        const qsizetype length = std::max<qsizetype>(Be16(d, pos), 2);  // as WalkJpeg
+        if (pos + length > d.size()) return true;
         pos += length;
         if (marker == 0xDA) {
             // Entropy-coded data follows; inside it 0xFF is always followed
@@ -131,6 +131,9 @@ bool GifCutShort(const QByteArray& d) {
 // the offset of its length field) until visit returns false, the
 // end-of-image marker, or the end of the data. Entropy-coded data are passed
 // over: inside them 0xFF is always followed by 0x00 or a restart marker.
+// Segments are found as libjpeg finds them, so that none it reads is missed:
+// after each segment it looks for the next marker byte by byte, and a
+// segment whose length is below 2 it takes as one without data.
 template <typename Visit>
 void WalkJpeg(const QByteArray& d, Visit visit) {
     qsizetype pos = 2;
@@ -142,8 +145,8 @@ void WalkJpeg(const QByteArray& d, Visit visit) {
         if (marker == 0xD9) return;
         if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;
         if (pos + 2 > d.size()) return;
-        const qsizetype length = Be16(d, pos);
-        if (length < 2 || pos + length > d.size()) return;
+        const qsizetype length = std::max<qsizetype>(Be16(d, pos), 2);
+        if (pos + length > d.size()) return;
         if (!visit(marker, pos, length)) return;
         pos += length;
     }

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "picture/FileName.h"
 #include "picture/PictureDecoder.h"
 #include "picture/PictureFormat.h"
 #include "picture/RasterFormat.h"
@@ -82,16 +83,24 @@ bool LoadPictureFile(const QString& path, QImage* out, QString* error) {
 }
 
 PictureProblem ReadPictureFile(const QString& path, QImage* out) {
-    if (path.isEmpty()) return PictureProblem::NotFound;
+    return ReadNativePictureFile(QFile::encodeName(path), out);
+}
+
+PictureProblem ReadNativePictureFile(const QByteArray& path, QImage* out) {
+    if (path.isEmpty() || path.contains('\0')) return PictureProblem::NotFound;
     // Opened without waiting, so that a FIFO cannot block; only regular files
-    // are read.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // are read. The decoder reads this very file, never a name that may by
+    // then stand for another.
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? PictureProblem::NotFound : PictureProblem::NoAccess;
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
     struct stat st {};
     QByteArray head(kSniffBytes, '\0');
     const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    const ssize_t got = regular ? ::read(fd, head.data(), static_cast<size_t>(head.size())) : 0;
-    ::close(fd);
+    const ssize_t got = regular ? ::pread(fd, head.data(), static_cast<size_t>(head.size()), 0) : 0;
     if (!regular) return PictureProblem::NotAFile;
     if (got < 0) return PictureProblem::Unreadable;
     if (got == 0) return PictureProblem::Empty;
@@ -104,7 +113,7 @@ PictureProblem ReadPictureFile(const QString& path, QImage* out) {
     const PictureKind kind = SniffPicture(head);
     if (kind == PictureKind::Other) return PictureProblem::NotPicture;
     QImage img;
-    const PictureProblem problem = ProblemOf(DecodePicture(path, kind, &img), kind);
+    const PictureProblem problem = ProblemOf(DecodePictureFile(fd, kind, &img), kind);
     if (problem == PictureProblem::None) *out = img;
     return problem;
 }

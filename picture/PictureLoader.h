@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -13,6 +15,9 @@ namespace tovik {
 // slow to decode or not a picture is refused. On failure returns false and a
 // message for the user that names the file; *out is left alone.
 bool LoadPictureFile(const QString& path, QImage* out, QString* error);
+// The same for a name as the file system has it, byte for byte; the message
+// shows bytes that are not UTF-8 escaped.
+bool LoadNativePictureFile(const QByteArray& nativePath, QImage* out, QString* error);
 
 // Why a picture file could not be read.
 enum class PictureProblem {
@@ -34,5 +39,7 @@ enum class PictureProblem {
 
 // LoadPictureFile without the message: the problem, None on success.
 PictureProblem ReadPictureFile(const QString& path, QImage* out);
+// The same for a name as the file system has it, byte for byte.
+PictureProblem ReadNativePictureFile(const QByteArray& nativePath, QImage* out);
 
 }  // namespace tovik

@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
-  libwmf-dev libemf2svg-dev libuemf-dev libcli11-dev
+  libwmf-dev libemf2svg-dev libuemf-dev libcli11-dev libseccomp-dev
   fonts-urw-base35
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils

@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QSettings>
 #include <QStandardPaths>
@@ -66,13 +68,37 @@ struct Location {
 constexpr int kLockWaitMs = 1000;
 constexpr int kLockPollMs = 20;
 
-// Absent, or a regular file (a link to one included): anything else, a FIFO
-// whose opening would block, a device or a folder, is never handed to
-// QSettings.
+// No settings file of the program comes near this size; a larger one is
+// no settings file, and reading it (QSettings reads it whole, at every open)
+// would hold start-up up for seconds.
+constexpr qint64 kMaxSettingsFileBytes = 1024 * 1024;
+
+// Absent, or a regular file (a link to one included) of at most
+// kMaxSettingsFileBytes: anything else, a FIFO whose opening would block, a
+// device, a folder or a huge file, is never handed to QSettings, so it is
+// neither read nor written.
 bool UsableFile(const QString& path) {
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0) return errno == ENOENT;
-    return S_ISREG(st.st_mode);
+    return S_ISREG(st.st_mode) && st.st_size <= kMaxSettingsFileBytes;
+}
+
+// Removes the temporary files ("Tovik.conf." and six characters) that
+// writes killed part-way left beside the file. Only when the file's lock can
+// be taken: a live process that holds it may be writing its temporary file.
+void RemoveStaleTemporaries(const QString& file) {
+    const QString lockPath = file + QStringLiteral(".lock");
+    struct stat st {};
+    if (::lstat(QFile::encodeName(lockPath).constData(), &st) == 0 && !S_ISREG(st.st_mode)) return;
+    QLockFile lock(lockPath);
+    if (!lock.tryLock(0)) return;
+    const QFileInfo info(file);
+    const QString prefix = info.fileName() + QLatin1Char('.');
+    const QDir dir = info.dir();
+    for (const QString& name : dir.entryList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden)) {
+        if (name.size() == prefix.size() + 6 && name != info.fileName() + QStringLiteral(".lock"))
+            QFile::remove(dir.filePath(name));
+    }
 }
 
 }  // namespace
@@ -80,6 +106,7 @@ bool UsableFile(const QString& path) {
 struct SettingsStore::Impl {
     QString directory;  // empty: the real location
     bool keyOpen = false;  // SettingsKey
+    bool tidied = false;   // stale temporary files looked for
     int lockWaitLeftMs = kLockWaitMs;
     AccessObserver observer;
 
@@ -167,6 +194,12 @@ SettingsStore::~SettingsStore() = default;
 void SettingsStore::RegPrepare() {
     // QSettings creates the file (and its folder) with the first write.
     impl_->keyOpen = true;
+    // The first opening of the key tidies up after writes that were killed.
+    if (!impl_->tidied) {
+        impl_->tidied = true;
+        const QString file = impl_->UserFile();
+        if (!file.isEmpty()) RemoveStaleTemporaries(file);
+    }
 }
 
 void SettingsStore::SetKeyValue(std::string_view name, std::string_view text) {

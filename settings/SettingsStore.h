@@ -35,8 +35,10 @@ enum class StoreAccess { Read, Write };
 // run (QSettings keeps it) and is saved with the next write that succeeds.
 //
 // Nothing here can block for long: a settings file that is not a regular
-// file (a FIFO, a device, a folder) is never opened and is ignored like an
-// unreadable one; a lock file left by a process that is gone is removed; a
+// file (a FIFO, a device, a folder), or one of more than a megabyte, is
+// never opened and is ignored like an unreadable one (never overwritten);
+// the first RegPrepare removes the temporary files of writes that were
+// killed part-way, unless a live process holds the file's lock; a lock file left by a process that is gone is removed; a
 // lock that a live process holds is waited for a second at most over the
 // life of the store, and while it stays nothing is written.
 class SettingsStore {

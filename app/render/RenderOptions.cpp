@@ -3,9 +3,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <optional>
 #include <thread>
 
@@ -43,6 +45,25 @@ std::optional<RenderOptions::Point> ParsePoint(const std::string& text) {
     return RenderOptions::Point{*x, *y};
 }
 
+// Refuses the text of an integer option whose value lies beyond the range
+// of T, instead of letting it saturate or wrap; a text that is no decimal
+// integer is left to the option's conversion.
+template <typename T>
+CLI::Validator WithinTypeRange() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            const char* begin = text.c_str() + (text.size() > 1 && text[0] == '+' ? 1 : 0);
+            const char* end = text.c_str() + text.size();
+            T value{};
+            const auto [stop, error] = std::from_chars(begin, end, value);
+            if (stop != end || error != std::errc::result_out_of_range) return std::string();
+            return text + " is out of the range of the option's type (" +
+                   std::to_string(std::numeric_limits<T>::min()) + " to " +
+                   std::to_string(std::numeric_limits<T>::max()) + ")";
+        },
+        "", "within the type's range");
+}
+
 }  // namespace
 
 void DescribeOptions(CLI::App& cli, RenderOptions& o) {
@@ -55,20 +76,26 @@ void DescribeOptions(CLI::App& cli, RenderOptions& o) {
                    "Where to write the picture with its lines: PNG when the name ends in .png, else BMP; "
                    "nothing is written without it");
     cli.add_option("--cell", o.cell, "Side of a charge cell in pixels: 1, 2, 4, 8, 16 or 32")
-        ->capture_default_str();
-    cli.add_option("--step", o.step, "Length of a tracing step in pixels, 1 to 10")->capture_default_str();
+        ->capture_default_str()
+        ->check(WithinTypeRange<int>());
+    cli.add_option("--step", o.step, "Length of a tracing step in pixels, 1 to 10")
+        ->capture_default_str()
+        ->check(WithinTypeRange<int>());
     cli.add_option("--square", o.square, "Side in pixels of the squares that get one line each, at least 1")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->check(WithinTypeRange<long long>());
     cli.add_option("--time-limit", o.timeLimit, "Seconds allowed for one branch of a line, above 0")
         ->capture_default_str();
     cli.add_option("--max-field", o.maxField, "Field strength up to which a line goes on, above 0")
         ->capture_default_str();
     cli.add_option("--max-charge", o.maxCharge, "Charge of a pure blue pixel (pure red has the negative)")
         ->capture_default_str();
-    o.seedOption = cli.add_option("--seed", o.seed, "Seed of the random points, 0 to 4294967295 (default: the time of day)");
+    o.seedOption = cli.add_option("--seed", o.seed, "Seed of the random points, 0 to 4294967295 (default: the time of day)")
+                       ->check(WithinTypeRange<long long>());
     cli.add_option("--max-steps", o.maxSteps,
                    "Steps allowed for one branch, instead of the time limit, so that the result does "
-                   "not depend on the machine's speed");
+                   "not depend on the machine's speed")
+        ->check(WithinTypeRange<long long>());
     cli.add_option("--trace", o.traces, "Trace the line through the point X,Y instead of covering the picture; "
                                         "may be given more than once")
         ->type_name("X,Y")

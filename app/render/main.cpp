@@ -8,11 +8,13 @@
 #include <QImage>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
+#include "picture/FileName.h"
 #include "picture/PictureLoader.h"
 #include "picture/PictureWriter.h"
 #include "app/render/HeadlessDriver.h"
@@ -61,6 +63,8 @@ int main(int argc, char** argv) {
         cli.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
         return cli.exit(e);
+    } catch (const CLI::ValidationError& e) {
+        return Fail(render_exit::OutOfRange, e.what());  // a number beyond its type's range
     } catch (const CLI::ParseError& e) {
         return Fail(render_exit::Usage, e.what());
     }
@@ -72,13 +76,16 @@ int main(int argc, char** argv) {
     const int checked = CheckOptions(o, &problem);
     if (checked != 0) return Fail(checked, problem);
 
+    // A write past a file-size limit then fails (EFBIG) and is reported.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
 
     QImage picture;
-    const QString picturePath = QString::fromStdString(o.picture);
-    const PictureProblem unreadable = ReadPictureFile(picturePath, &picture);
+    // File names reach the file system byte for byte, whatever their encoding.
+    const QByteArray input = QByteArray::fromStdString(o.picture), output = QByteArray::fromStdString(o.output);
+    const PictureProblem unreadable = ReadNativePictureFile(input, &picture);
     if (unreadable != PictureProblem::None)
-        return Fail(render_exit::Unreadable, PictureProblemText(unreadable, picturePath));
+        return Fail(render_exit::Unreadable, PictureProblemText(unreadable, ShownFileName(input)));
     // A picture larger than the drawing area is cut, as in the window.
     const std::string cropNote = CropNote(picture.width(), picture.height());
     if (!cropNote.empty()) std::fprintf(stderr, "tovik-render: note: %s\n", cropNote.c_str());
@@ -108,8 +115,9 @@ int main(int argc, char** argv) {
 
     QString error;
     if (!o.output.empty() &&
-        !WritePictureFile(driver.Drawing(), QString::fromStdString(o.output), OutputFormat(o.output), &error))
-        return Fail(render_exit::Unwritable, "cannot write the picture to '" + o.output + "'");
+        !WriteNativePictureFile(driver.Drawing(), output, OutputFormat(o.output), &error))
+        return Fail(render_exit::Unwritable, "cannot write the picture to '" + ShownFileName(output).toStdString() +
+                                                 "': it is not a regular file, or the write failed");
 
     std::printf("picture: %d x %d pixels\n", picture.width(), picture.height());
     if (!cropNote.empty()) std::printf("note: %s\n", cropNote.c_str());
@@ -124,6 +132,6 @@ int main(int argc, char** argv) {
         std::printf("probe %s,%s: Ex %s, Ey %s, Er %s\n", DoubleToText(probes[i].x).c_str(),
                     DoubleToText(probes[i].y).c_str(), readings[i].Ex.c_str(), readings[i].Ey.c_str(),
                     readings[i].Er.c_str());
-    if (!o.output.empty()) std::printf("written: %s\n", o.output.c_str());
+    if (!o.output.empty()) std::printf("written: %s\n", ShownFileName(output).toStdString().c_str());
     return 0;
 }

@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 #include "gui/TestWindow.h"
@@ -109,6 +110,9 @@ TEST(Render, BadInputGetsItsExitStatusAndWritesNothing) {
         {{"--time-limit", "0"}, 3},
         {{"--seed", "-1"}, 3},
         {{"--max-charge", "1e39"}, 3},
+        {{"--max-steps", "99999999999999999999"}, 3},
+        {{"--cell", "4294967304"}, 3},
+        {{"--square", "-99999999999999999999"}, 3},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.args.join(' ').toStdString());
@@ -125,6 +129,31 @@ TEST(Render, BadInputGetsItsExitStatusAndWritesNothing) {
     const Result unwritable = Render({f.Path("dipole.bmp"), f.Path("folder"), "--no-lines"});
     EXPECT_EQ(unwritable.status, 5);
     EXPECT_EQ(unwritable.err.count('\n'), 1);
+}
+
+// Run by the shell in a folder with dipole.bmp, the renderer as $R; the
+// script exits 99 when what it finds afterwards is wrong.
+TEST(Render, NamesReachTheFileSystemByteForByteAndOnlyRegularFilesAreWritten) {
+    const struct { const char* script; int status; const char* out; } rows[] = {
+        {R"sh(cp dipole.bmp "$(printf 'in\377')"; "$R" -q --no-lines "$(printf 'in\377')" "$(printf 'out\376')"
+            s=$?; test -f "$(printf 'out\376')" || exit 99; exit $s)sh", 0, "written: out\\xfe"},
+        {R"sh(mkfifo p.bmp; "$R" -q --no-lines dipole.bmp p.bmp; s=$?; test -p p.bmp || exit 99; exit $s)sh", 5, ""},
+        {R"sh(echo old > o.bmp; (ulimit -f 1; exec "$R" -q --no-lines dipole.bmp o.bmp); s=$?
+            test "$(cat o.bmp)" = old && test "$(ls)" = "$(printf 'dipole.bmp\no.bmp')" || exit 99; exit $s)sh", 5, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.script);
+        RenderFixture f;
+        QProcess p;
+        p.setWorkingDirectory(f.dir.path());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("R", QFileInfo(Renderer()).absoluteFilePath());
+        p.setProcessEnvironment(env);
+        p.start("sh", {"-c", row.script});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), row.status) << p.readAllStandardError().toStdString();
+        EXPECT_TRUE(p.readAllStandardOutput().contains(row.out));
+    }
 }
 
 }  // namespace

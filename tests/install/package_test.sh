@@ -31,7 +31,7 @@ echo "Depends: $depends"
 echo "Recommends: $(dpkg-deb -f "$deb" Recommends)"
 names="$(sed 's/ ([^)]*)//g; s/ *| */\n/g; s/, /\n/g' <<<"$depends")"
 # The libraries the programs link, found by dpkg-shlibdeps, and the font.
-for p in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libwmf-0.2-7 libemf2svg1 \
+for p in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libwmf-0.2-7 libemf2svg1 libseccomp2 \
          fonts-liberation2; do
   grep -qxF "$p" <<<"$names" || fail "Depends lacks $p"
 done

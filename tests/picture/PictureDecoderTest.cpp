@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -115,20 +116,60 @@ TEST(PictureDecoder, TheDecoderIsToldTheKindAndRunsUnderLimits) {
     QTemporaryDir dir;
     const QString path = dir.filePath("picture.bmp");
     ASSERT_TRUE(test::WriteFile(path, test::MakeWmf({})));  // the content decides
-    test::FakeHelper helper("echo \"$1 $(ulimit -v) $(ulimit -c) $(ulimit -t)\" > \"$2.limits\"; exit 4");
+    test::FakeHelper helper(
+        QStringLiteral("echo \"$1 $(ulimit -v) $(ulimit -c) $(ulimit -t) $# $(wc -c)\" > '%1.limits'; exit 4")
+            .arg(path));
     QImage img;
     QString error;
     EXPECT_FALSE(LoadPictureFile(path, &img, &error));
     QFile limits(path + ".limits");
     ASSERT_TRUE(limits.open(QIODevice::ReadOnly));
     const QStringList values = QString::fromLatin1(limits.readAll()).trimmed().split(' ');
-    ASSERT_EQ(values.size(), 4);
+    ASSERT_EQ(values.size(), 6);
     EXPECT_EQ(values[0], "wmf");
+    EXPECT_EQ(values[4], "1");  // no name: the file itself is standard input
+    EXPECT_EQ(values[5].toLongLong(), test::MakeWmf({}).size());
     if (DecoderMemoryLimit() > 0) {
         EXPECT_EQ(values[1].toLongLong(), DecoderMemoryLimit() / 1024);
     }
     EXPECT_EQ(values[2], "0");  // no core files
-    EXPECT_EQ(values[3], "3");  // seconds of CPU time
+    EXPECT_EQ(values[3].toInt(), DecoderCpuLimit());  // seconds of CPU time
+}
+
+// Gone, or a zombie that its new parent has yet to reap.
+bool Ended(const QByteArray& pid) {
+    QFile stat("/proc/" + pid + "/stat");
+    if (!stat.open(QIODevice::ReadOnly)) return true;
+    const QByteArray fields = stat.readAll();
+    return fields.mid(fields.lastIndexOf(')') + 2, 1) == "Z";
+}
+
+// What a library taken over by a hostile file might make the decoder do.
+TEST(PictureDecoder, TheDecoderIsConfinedAndWhatItStartsDiesWithIt) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("picture.bmp"), pidFile = dir.filePath("child.pid");
+    ASSERT_TRUE(test::WriteFile(path, test::EncodeWithQt(test::RasterPicture(), "BMP")));
+    QImage img;
+    {
+        test::FakeHelper helper(QStringLiteral("sleep 30 & echo $! > '%1'; exec sleep 30").arg(pidFile), 300);
+        EXPECT_EQ(DecodePicture(path, PictureKind::Bmp, &img), DecodeResult::TimedOut);
+    }
+    QFile pid(pidFile);
+    ASSERT_TRUE(pid.open(QIODevice::ReadOnly));
+    const QByteArray child = pid.readAll().trimmed();
+    QTRY_VERIFY_WITH_TIMEOUT(Ended(child), 2000);
+    // Each attempt fails, and the decode with it; the same decoder without
+    // an attempt decodes the picture. Sanitizer builds (those without a
+    // memory limit) have no system-call filter.
+    if (DecoderMemoryLimit() == 0) GTEST_SKIP() << "a sanitizer build: the decoder has no system-call filter";
+    const QString decoder = DecoderPath(), written = dir.filePath("written");
+    for (const QString& attempt : {"write=" + written, QStringLiteral("fork"), QStringLiteral("exec"), QString()}) {
+        SCOPED_TRACE(attempt.toStdString());
+        const QString option = attempt.isEmpty() ? QString() : "--attempt '" + attempt + "'";
+        test::FakeHelper helper(QStringLiteral("exec '%1' %2 \"$@\"").arg(decoder, option));
+        EXPECT_EQ(DecodePicture(path, PictureKind::Bmp, &img) == DecodeResult::Decoded, attempt.isEmpty());
+    }
+    EXPECT_FALSE(QFileInfo::exists(written));
 }
 
 TEST(PictureDecoder, EventsAreHandledWhileAPictureIsDecoded) {

@@ -41,6 +41,13 @@ WmfPicture WmfTwips(int mapMode) {
             .rect = {600, 450, 600, 450}};
 }
 
+// ManyScanJpeg(3000) with a comment segment of length 0 before its scans:
+// libjpeg reads no data for it and finds the scans that follow.
+QByteArray ScansBehindABadLength() {
+    QByteArray jpeg = test::ManyScanJpeg(3000);
+    return jpeg.insert(jpeg.indexOf("\xFF\xDA"), QByteArray("\xFF\xFE\x00\x00", 4));
+}
+
 TEST(PictureLoader, EachFormatDecodesToItsPixels) {
     const QImage raster = test::RasterPicture();
     const QByteArray wmf = test::MakeWmf({});
@@ -117,6 +124,8 @@ TEST(PictureLoader, BrokenFilesAreRefusedWithAMessageNamingThem) {
         // Pictures that used to hang the program or bloat it: refused at once.
         {"fan-out-svg.bmp", test::FanOutSvg(), "не удаётся прочитать как рисунок"},
         {"3000-scans.jpg", test::ManyScanJpeg(3000), "не удаётся прочитать как рисунок"},
+        {"3000-scans-bad-length.jpg", ScansBehindABadLength(), "не удаётся прочитать как рисунок"},
+        {"30-scans-8192x4096.jpg", test::ManyScanJpeg(30), "не удаётся прочитать как рисунок"},
         {"114-bytes.bmp", test::HugeRleBmp(), "слишком велик"},
     };
     QTemporaryDir dir;
@@ -188,6 +197,8 @@ TEST(PictureFormat, HeadersTellTheSizeAndTheScansBeforeDecoding) {
         {"jpeg", test::EncodeWithQt(picture, "JPEG"), PictureKind::Jpeg, {120, 80}, 1},
         {"progressive jpeg", progressive, PictureKind::Jpeg, {8192, 4096}, JpegScanCount(progressive)},
         {"jpeg with 3000 scans more", test::ManyScanJpeg(3000), PictureKind::Jpeg, {8192, 4096},
+         JpegScanCount(progressive) + 3000},
+        {"the same behind a bad length", ScansBehindABadLength(), PictureKind::Jpeg, {8192, 4096},
          JpegScanCount(progressive) + 3000},
         {"gif", test::EncodeGif(picture), PictureKind::Gif, {120, 80}, 0},
         {"png", test::EncodeWithQt(picture, "PNG"), PictureKind::Png, {120, 80}, 0},

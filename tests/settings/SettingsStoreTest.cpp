@@ -278,6 +278,33 @@ TEST(SettingsStore, ALockLeftByAKilledProcessIsRemovedAndOneHeldIsWaitedForASeco
     }
 }
 
+TEST(SettingsStore, AHugeFileIsNeitherReadNorWrittenAndKilledWritesLeaveNoLitter) {
+    {   // Read whole at every access, 2 MB would hold start-up up.
+        QTemporaryDir dir;
+        const QByteArray huge = "[General]\nCalcSpeed=16\n" + QByteArray(2 << 20, '\n');
+        QFile conf(dir.filePath("Tovik.conf"));
+        ASSERT_TRUE(conf.open(QIODevice::WriteOnly) && conf.write(huge) == huge.size());
+        conf.close();
+        std::string calcSpeed = "stale";
+        EXPECT_TRUE(Returns([&] { StartUpAccesses(dir.path(), &calcSpeed); }));
+        EXPECT_EQ(calcSpeed, "");  // defaults
+        ASSERT_TRUE(conf.open(QIODevice::ReadOnly));
+        EXPECT_EQ(conf.readAll(), huge);
+    }
+    for (const bool held : {false, true}) {
+        SCOPED_TRACE(held ? "lock held" : "no lock");
+        QTemporaryDir dir;
+        for (const char* name : {"Tovik.conf.a1B2c3", "Tovik.conf.keep-me"})
+            ASSERT_TRUE(QFile(dir.filePath(name)).open(QIODevice::WriteOnly));
+        QLockFile lock(dir.filePath("Tovik.conf.lock"));
+        ASSERT_TRUE(!held || lock.tryLock());
+        SettingsStore store(dir.path());
+        store.RegPrepare();
+        EXPECT_EQ(QFileInfo::exists(dir.filePath("Tovik.conf.a1B2c3")), held);
+        EXPECT_TRUE(QFileInfo::exists(dir.filePath("Tovik.conf.keep-me")));
+    }
+}
+
 TEST(SettingsStore, TheUsersFileIsWhereQSettingsKeepsIt) {
     EXPECT_EQ(SettingsStore().userFileName(),
               QSettings(QSettings::NativeFormat, QSettings::UserScope, "Quillfeather", "Tovik").fileName());
