@@ -38,6 +38,7 @@ public:
     ProbeReading Probe(float x, float y) { return engine_.Probe(x, y); }
 
     const QImage& Drawing() const { return image_; }
+    QImage& Drawing() { return image_; }
     long Lines() const { return lines_; }
     long Steps() const { return engine_.LineTracer().Steps(); }
     Engine& engine() { return engine_; }

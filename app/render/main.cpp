@@ -17,6 +17,7 @@
 #include "picture/PictureWriter.h"
 #include "app/render/HeadlessDriver.h"
 #include "app/render/RenderOptions.h"
+#include "app/render/RenderViews.h"
 #include "field/Geometry.h"
 #include "model/NumberText.h"
 #include "model/RunTimeError.h"
@@ -89,8 +90,10 @@ int main(int argc, char** argv) {
     const std::vector<RenderOptions::Point> probes = ParsedPoints(o.probes);
     PreparationResult prepared;
     std::vector<ProbeReading> readings;
+    FieldSummary field;
     try {
         prepared = driver.Prepare();
+        field = AddFieldViews(state, driver.Drawing(), o.views);
         if (!o.noLines) {
             if (traces.empty()) {
                 TerminalProgress bar;
@@ -115,10 +118,11 @@ int main(int argc, char** argv) {
     std::printf("mean cell charge: %s\n", DoubleToText(prepared.mean).c_str());
     std::printf("lines traced: %ld, steps: %ld\n", driver.Lines(), driver.Steps());
     std::printf("seconds: %.3f\n", seconds);
+    std::printf("%s\n", SummaryLine(field).c_str());
     for (std::size_t i = 0; i < probes.size(); ++i)
-        std::printf("probe %s,%s: Ex %s, Ey %s, Er %s\n", DoubleToText(probes[i].x).c_str(),
+        std::printf("probe %s,%s: Ex %s, Ey %s, Er %s, potential %s\n", DoubleToText(probes[i].x).c_str(),
                     DoubleToText(probes[i].y).c_str(), readings[i].Ex.c_str(), readings[i].Ey.c_str(),
-                    readings[i].Er.c_str());
+                    readings[i].Er.c_str(), PotentialText(state, probes[i].x, probes[i].y).c_str());
     if (!o.output.empty()) std::printf("written: %s\n", o.output.c_str());
     return 0;
 }
