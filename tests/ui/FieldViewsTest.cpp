@@ -115,9 +115,9 @@ TEST(FieldViews, PotentialReadOut) {
 
     Item(t, "mnFieldMap")->trigger();
     PrepareAndWait(t);
-    QTest::mouseMove(t.c->pctMain, QPoint(300, 236) + QPoint(2, 2));
+    t.window->pctMain_MouseMove(0, 0, 300, 236);
     EXPECT_GT(phi->text().toDouble(), 100);
-    QTest::mouseMove(t.c->pctMain, QPoint(480, 236) + QPoint(2, 2));
+    t.window->pctMain_MouseMove(0, 0, 480, 236);
     EXPECT_LT(phi->text().toDouble(), -100);
 }
 
