@@ -108,8 +108,8 @@ struct FieldGridSolver::Layout {
 // thread at a time.
 class FieldGridSolver::Plans {
 public:
-    Plans(const Layout& layout, int threads)
-        : layout_(layout), threads_(threads), parts_(layout.side == 1 ? threads : 1) {
+    Plans(const Layout& layout, int threads, unsigned rigour)
+        : layout_(layout), threads_(threads), parts_(layout.side == 1 ? threads : 1), rigour_(rigour) {
         MakePlannerThreadSafe();
         try {
             for (int w = 0; w < threads; ++w) {
@@ -130,8 +130,8 @@ public:
     ~Plans() { Release(); }
 
     // Whether these plans and kernels serve the layout unchanged.
-    bool Serve(const Layout& l, int threads) const {
-        return threads == threads_ && l.SameKernels(layout_) && l.x.count == layout_.x.count &&
+    bool Serve(const Layout& l, int threads, unsigned rigour) const {
+        return threads == threads_ && rigour == rigour_ && l.SameKernels(layout_) && l.x.count == layout_.x.count &&
                l.x.cells == layout_.x.cells && l.y.count == layout_.y.count && l.y.cells == layout_.y.cells;
     }
     // The lattice may sit elsewhere on the picture with the same sizes.
@@ -199,17 +199,17 @@ private:
         const int half = Half();
         double* r = real_[0].data;
         fftw_complex* s = spectrum_[0].data;
-        rowsForward_ = fftw_plan_many_dft_r2c(1, &nx, ny, r, nullptr, 1, nx, s, nullptr, 1, half, FFTW_ESTIMATE);
+        rowsForward_ = fftw_plan_many_dft_r2c(1, &nx, ny, r, nullptr, 1, nx, s, nullptr, 1, half, rigour_);
         if (!rowsForward_) throw std::bad_alloc();
         for (int k = 0; k < parts_; ++k) {
             const int c0 = ColumnBegin(k), cols = ColumnBegin(k + 1) - c0;
             const int r0 = RowBegin(k), rows = RowBegin(k + 1) - r0;
             colsForward_.push_back(fftw_plan_many_dft(1, &ny, cols, s + c0, nullptr, half, 1, s + c0, nullptr, half, 1,
-                                                      FFTW_FORWARD, FFTW_ESTIMATE));
+                                                      FFTW_FORWARD, rigour_));
             colsBackward_.push_back(fftw_plan_many_dft(1, &ny, cols, s + c0, nullptr, half, 1, s + c0, nullptr, half,
-                                                       1, FFTW_BACKWARD, FFTW_ESTIMATE));
+                                                       1, FFTW_BACKWARD, rigour_));
             rowsBackward_.push_back(fftw_plan_many_dft_c2r(1, &nx, rows, Row(s, r0), nullptr, 1, half, Row(r, r0),
-                                                           nullptr, 1, nx, FFTW_ESTIMATE));
+                                                           nullptr, 1, nx, rigour_));
             if (!colsForward_.back() || !colsBackward_.back() || !rowsBackward_.back()) throw std::bad_alloc();
         }
     }
@@ -285,6 +285,7 @@ private:
     Layout layout_;
     int threads_;
     int parts_;
+    unsigned rigour_;  // FFTW_ESTIMATE or FFTW_MEASURE
     fftw_plan rowsForward_ = nullptr;
     std::vector<fftw_plan> colsForward_, colsBackward_, rowsBackward_;  // one per part
     std::vector<FftwBuffer<double>> real_;            // one per thread
@@ -323,9 +324,10 @@ void FieldGridSolver::Solve(const CellCharges& c, FieldGrid& g) {
     layout.side = c.CellSide;
     layout.x = Layout::MakeAxis(c.AreaLeft, c.Columns, c.CellSide, c.Width);
     layout.y = Layout::MakeAxis(c.AreaTop, c.Rows, c.CellSide, c.Height);
-    if (!plans_ || !plans_->Serve(layout, threads_)) {
+    const unsigned rigour = measuredPlans_ ? FFTW_MEASURE : FFTW_ESTIMATE;
+    if (!plans_ || !plans_->Serve(layout, threads_, rigour)) {
         plans_.reset();
-        plans_ = std::make_unique<Plans>(layout, threads_);
+        plans_ = std::make_unique<Plans>(layout, threads_, rigour);
     }
     plans_->Reposition(layout);
 

@@ -31,6 +31,8 @@ FieldViews::FieldViews(QWidget& window, MainWindowControls& c, SimState& state, 
                        const WindowServices& services)
     : QObject(&window), window_(window), c_(c), state_(state), store_(store), services_(services) {
     setObjectName("FieldViews");
+    // The window prepares the same picture again and again, off its own thread.
+    solver_.SetMeasuredPlans(true);
     const auto item = [&](const char* name, const QString& text) {
         QAction* a = c_.Menu->addAction(text);
         a->setObjectName(name);
