@@ -23,8 +23,9 @@ namespace tovik {
 // every cell side and does not grow with the number of charged cells.
 //
 // Plans and the transformed kernels are kept for the last geometry (cell
-// side, transform size, offset of the lattice), so a new Preparation of a
-// picture of the same extent only transforms the charges and multiplies.
+// side, number of cells, and where the cell lattice lies on the picture's
+// pixels), so a new Preparation of the same picture, or of one charged over
+// the same extent, only transforms the charges and multiplies.
 // Solve runs the offsets on two threads. One solver is used by one thread at
 // a time; several solvers may run at once.
 class FieldGridSolver {
