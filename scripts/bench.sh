@@ -17,7 +17,7 @@ python="${PYTHON:-/usr/bin/python3}"
 jobs="$(nproc)"
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTOVIK_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" -j"$jobs" --target tovik_field_bench tovik-window-bench tovik-open-bench tovik-decoder
+cmake --build "$build" -j"$jobs" --target tovik_field_bench tovik-field-grid-bench tovik-window-bench tovik-open-bench tovik-decoder
 
 work="$(mktemp -d)"
 xvfb_pid=""
@@ -39,6 +39,10 @@ echo "== Field at a point"
   --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true --benchmark_min_time=0.2 \
   --benchmark_out="$work/field.json" --benchmark_out_format=json >"$work/field.txt"
 "$python" bench/field_numpy.py "$work" "$work/field.json"
+
+echo
+echo "== Potential and field on every pixel: FFT against the direct sum"
+"$build/bench/tovik-field-grid-bench"
 
 # The main window: once under a real X server (an Xvfb of our own, on :99 or
 # the next free display), once with Qt's offscreen platform. WINDOW_RUNS runs

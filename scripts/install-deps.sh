@@ -8,6 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   libwmf-dev libemf2svg-dev libuemf-dev libcli11-dev libseccomp-dev
   fonts-urw-base35
+  libfftw3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils
   fonts-dejavu-core fonts-liberation2

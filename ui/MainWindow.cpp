@@ -23,6 +23,7 @@
 #include "ui/AreaTools.h"
 #include "ui/Controls.h"
 #include "ui/ErrorGuard.h"
+#include "ui/FieldViews.h"
 #include "ui/MainWindowControls.h"
 #include "ui/PictureArea.h"
 #include "ui/PictureCommands.h"
@@ -83,6 +84,7 @@ MainWindow::MainWindow(SimState& state, SettingsStore& store, WindowServices ser
     createControls();
     host_ = std::make_unique<WindowHost>(*this, *c_, state_, store_, services_);
     files_ = std::make_unique<PictureCommands>(*this, *c_, state_, store_, services_);
+    views_ = std::make_unique<FieldViews>(*this, *c_, state_, store_, services_);
     setTabOrderChain();
     connectHandlers();
     Form_Load();
@@ -226,7 +228,10 @@ void MainWindow::Command1_Click() { services_.exit(); }
 
 void MainWindow::Command2_Click() { host_->RunAutomaticTracing(); }
 
-void MainWindow::Command3_Click() { host_->RunPreparation(); }
+void MainWindow::Command3_Click() {
+    host_->RunPreparation();
+    if (!closing_) views_->ModelPrepared();
+}
 
 void MainWindow::Command4_Click() { ClearField(*c_->pctMain); }
 
@@ -255,6 +260,7 @@ void MainWindow::pctMain_MouseDown(int button, int shift, float x, float y) {
 }
 
 void MainWindow::pctMain_MouseMove(int button, int shift, float x, float y) {
+    views_->PointerMoved(x, y);
     host_->MouseMove(button, shift, x, y);
 }
 

@@ -18,6 +18,7 @@ class AboutBox;
 class PictureCommands;
 class TracingDriver;
 class WindowHost;
+class FieldViews;
 
 // frmMain: the main window with the picture area, the two precision sliders,
 // the control panel, the read-outs and the progress bar. Its controls are
@@ -91,6 +92,7 @@ private:
     std::unique_ptr<MainWindowControls> c_;
     std::unique_ptr<WindowHost> host_;
     std::unique_ptr<PictureCommands> files_;
+    std::unique_ptr<FieldViews> views_;
     bool closing_ = false;
     // The step last stored by the drawing-precision slider.
     int storedDrawSpeed_ = 0;

@@ -39,6 +39,9 @@ PictureArea::PictureArea(QWidget* parent) : QFrame(parent) {
 
     picture_ = QImage(DrawingWidth, DrawingHeight, QImage::Format_RGB32);
     picture_.fill(Qt::black);
+    views_ = picture_;
+    lines_ = QImage(picture_.size(), QImage::Format_ARGB32);
+    lines_.fill(Qt::transparent);
     image_ = picture_.copy();
 
     repaintTimer_.setSingleShot(true);
@@ -73,6 +76,9 @@ std::int32_t PictureArea::pixel(int x, int y) const {
 
 void PictureArea::setPicture(const QImage& img) {
     picture_ = ComposeDrawingArea(img);
+    views_ = picture_;
+    lines_ = QImage(picture_.size(), QImage::Format_ARGB32);
+    lines_.fill(Qt::transparent);
     image_ = picture_.copy();
     damage(image_.rect());
 }
@@ -80,16 +86,35 @@ void PictureArea::setPicture(const QImage& img) {
 PixelBuffer PictureArea::Lock() {
     // bits() detaches the image from any copy made of it (by saving, say),
     // so drawing never changes a copy.
-    return {reinterpret_cast<std::uint32_t*>(image_.bits()), static_cast<int>(image_.bytesPerLine() / 4),
-            image_.width(), image_.height()};
+    return {reinterpret_cast<std::uint32_t*>(lines_.bits()), static_cast<int>(lines_.bytesPerLine() / 4),
+            lines_.width(), lines_.height()};
 }
 
 void PictureArea::Damaged(int left, int top, int right, int bottom) {
-    damage(QRect(QPoint(left, top), QPoint(right, bottom)));
+    const QRect r(QPoint(left, top), QPoint(right, bottom));
+    compose(r);
+    damage(r);
+}
+
+void PictureArea::compose(const QRect& rect) {
+    const QRect r = rect.intersected(image_.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(lines_.constScanLine(y));
+        const QRgb* under = reinterpret_cast<const QRgb*>(views_.constScanLine(y));
+        QRgb* out = reinterpret_cast<QRgb*>(image_.scanLine(y));
+        for (int x = r.left(); x <= r.right(); ++x) out[x] = qAlpha(line[x]) ? line[x] : under[x];
+    }
+}
+
+void PictureArea::setViews(const QImage& picture) {
+    views_ = picture.size() == picture_.size() ? picture.convertToFormat(QImage::Format_RGB32) : picture_;
+    compose(image_.rect());
+    damage(image_.rect());
 }
 
 void PictureArea::clearDrawings() {
-    image_ = picture_.copy();
+    lines_.fill(Qt::transparent);
+    image_ = views_.copy();
     damage(image_.rect());
 }
 

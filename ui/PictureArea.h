@@ -56,8 +56,13 @@ public:
     }
     // Marks what the canvas drew since the last time for repainting.
     void flushCanvas() { canvas_.Flush(); }
-    // Removes every drawing: the loaded picture shows again.
+    // Removes every drawing: the loaded picture shows again (with the views
+    // of the whole field, when there are any).
     void clearDrawings();
+    // The picture with the views of the whole field painted on it, shown
+    // under the drawings; the loaded picture itself takes the views away.
+    // Loading a picture takes them away too.
+    void setViews(const QImage& picture);
 
     QLabel* label5() const { return label5_; }
     QWidget* optCalc() const;
@@ -81,9 +86,12 @@ private:
     PixelBuffer Lock() override;
     void Damaged(int left, int top, int right, int bottom) override;
     void damage(const QRect& r);
+    void compose(const QRect& r);
 
     QImage picture_;
-    QImage image_;
+    QImage views_;  // picture_ with the views of the field, under the drawings
+    QImage lines_;  // the drawings alone: opaque where drawn, transparent elsewhere
+    QImage image_;  // views_ with lines_ over it
     RasterCanvas canvas_{*this};
     QRect dirty_;
     QTimer repaintTimer_;

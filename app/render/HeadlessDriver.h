@@ -41,6 +41,7 @@ public:
     ProbeReading Probe(float x, float y) { return ReadProbe(tracing_.Field(), x, y); }
 
     const QImage& Drawing() const { return image_; }
+    QImage& Drawing() { return image_; }
     long Lines() const { return tracing_.Lines(); }
     long Steps() const { return tracing_.Steps(); }
     std::size_t ChargedCells() { return tracing_.Field().Cells().Size(); }

@@ -101,12 +101,18 @@ void DescribeOptions(CLI::App& cli, RenderOptions& o) {
         ->type_name("X,Y")
         ->allow_extra_args(false);
     cli.add_option("--probe", o.probes, "Print the field and the charge density at X,Y as the window shows "
-                                        "them; may be given more than once")
+                                        "them, and the potential; may be given more than once")
         ->type_name("X,Y")
         ->allow_extra_args(false);
     cli.add_option("--threads", o.threads,
                    "Threads that trace the lines of the squares, 1 to 256 (default: every core); the "
                    "picture is the same for any number")
+        ->capture_default_str();
+    cli.add_option("--equipotentials", o.equipotentials,
+                   "Number of equipotential lines' levels, symmetric about 0, 0 to 100 (0: none)")
+        ->capture_default_str();
+    cli.add_option("--map", o.map, "Colour the uncharged pixels by the field: field (|E|, logarithmic), "
+                                   "potential, or none")
         ->capture_default_str();
     cli.add_flag("--no-lines", o.noLines, "Only prepare the charge model (and probe); trace nothing");
     cli.add_flag("-q,--quiet", o.quiet, "No progress bar on standard error");
@@ -140,7 +146,9 @@ int CheckOptions(RenderOptions& o, std::string* problem) {
               "--max-charge must be a number within the single-precision range") &&
         range(o.seedOption->count() == 0 || (o.seed >= 0 && o.seed <= 4294967295LL), "--seed must lie between 0 and 4294967295") &&
         range(o.maxSteps >= 0, "--max-steps must be 0 or more") &&
-        range(o.threads >= 1 && o.threads <= 256, "--threads must lie between 1 and 256");
+        range(o.threads >= 1 && o.threads <= 256, "--threads must lie between 1 and 256") &&
+        range(o.equipotentials >= 0 && o.equipotentials <= 100, "--equipotentials must lie between 0 and 100") &&
+        range(o.map == "field" || o.map == "potential" || o.map == "none", "--map must be field, potential or none");
     if (!ok) return render_exit::OutOfRange;
 
     HeadlessDriver::Options& d = o.driver;
@@ -153,6 +161,10 @@ int CheckOptions(RenderOptions& o, std::string* problem) {
     if (o.seedOption->count() > 0) d.seed = static_cast<std::uint32_t>(o.seed);
     d.maxSteps = static_cast<long>(o.maxSteps);
     d.threads = static_cast<int>(o.threads);
+    o.views.equipotentials = o.equipotentials;
+    o.views.map = o.map == "field" ? FieldMapKind::Field
+                  : o.map == "potential" ? FieldMapKind::Potential
+                                         : FieldMapKind::None;
     return 0;
 }
 

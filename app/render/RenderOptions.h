@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/render/HeadlessDriver.h"
+#include "picture/FieldViewPainter.h"
 
 namespace tovik {
 
@@ -43,6 +44,9 @@ struct RenderOptions {
     std::vector<std::string> probes;
     long long threads = DefaultThreads();
     bool noLines = false;
+    int equipotentials = 0;
+    std::string map = "none";
+    FieldViewOptions views;  // filled by CheckOptions
     bool quiet = false;
 };
 

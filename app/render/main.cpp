@@ -20,6 +20,7 @@
 #include "app/render/HeadlessDriver.h"
 #include "app/render/RenderMessages.h"
 #include "app/render/RenderOptions.h"
+#include "app/render/RenderViews.h"
 #include "model/NumberText.h"
 #include "model/RunTimeError.h"
 #include "tovik/Version.h"
@@ -97,8 +98,10 @@ int main(int argc, char** argv) {
     const std::vector<RenderOptions::Point> probes = ParsedPoints(o.probes);
     PreparationResult prepared;
     std::vector<ProbeReading> readings;
+    FieldSummary field;
     try {
         prepared = driver.Prepare();
+        field = AddFieldViews(state, driver.Drawing(), o.views);
         if (!o.noLines) {
             if (traces.empty()) {
                 TerminalProgress bar;
@@ -128,10 +131,11 @@ int main(int argc, char** argv) {
     std::printf("mean cell charge: %s\n", DoubleToText(prepared.mean).c_str());
     std::printf("lines traced: %ld, steps: %ld\n", driver.Lines(), driver.Steps());
     std::printf("seconds: %.3f\n", seconds);
+    std::printf("%s\n", SummaryLine(field).c_str());
     for (std::size_t i = 0; i < probes.size(); ++i)
-        std::printf("probe %s,%s: Ex %s, Ey %s, Er %s\n", DoubleToText(probes[i].x).c_str(),
+        std::printf("probe %s,%s: Ex %s, Ey %s, Er %s, potential %s\n", DoubleToText(probes[i].x).c_str(),
                     DoubleToText(probes[i].y).c_str(), readings[i].Ex.c_str(), readings[i].Ey.c_str(),
-                    readings[i].Er.c_str());
+                    readings[i].Er.c_str(), PotentialText(state, probes[i].x, probes[i].y).c_str());
     if (!o.output.empty()) std::printf("written: %s\n", ShownFileName(output).toStdString().c_str());
     return 0;
 }

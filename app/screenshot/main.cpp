@@ -1,5 +1,6 @@
 // tovik-screenshot PICTURE OUTPUT.png: shows the main window, opens PICTURE
-// the way start-up reopens the last picture, runs "Подготовка" and "Пуск",
+// the way start-up reopens the last picture, with the equipotentials and the
+// map of |E| switched on, runs "Подготовка", waits for the field, runs "Пуск",
 // points at the picture so that the read-outs show the field there, and saves
 // what the screen shows of the window. scripts/screenshot.sh runs it under
 // an Xvfb of its own for the README and the AppStream metainfo.
@@ -18,6 +19,7 @@
 #include "field/Geometry.h"
 #include "model/SimState.h"
 #include "settings/SettingsStore.h"
+#include "ui/FieldViews.h"
 #include "ui/MainWindow.h"
 #include "ui/ProgramIcon.h"
 
@@ -47,6 +49,8 @@ int main(int argc, char** argv) {
     {
         QSettings settings(settingsDir.filePath("Tovik.conf"), QSettings::IniFormat);
         settings.setValue("FileName", QDir().absoluteFilePath(QString::fromLocal8Bit(argv[1])));
+        settings.setValue(tovik::FieldViews::EquipotentialsKey, "1");
+        settings.setValue(tovik::FieldViews::FieldMapKey, "1");
     }
     static tovik::SimState state;
     tovik::SettingsStore store(settingsDir.path());
@@ -58,6 +62,8 @@ int main(int argc, char** argv) {
     if (!QTest::qWaitForWindowExposed(&window)) return Fail("the window never showed");
 
     if (!Click(window, "Command3")) return Fail("\"Подготовка\" cannot be pressed (no picture?)");
+    const auto* views = window.findChild<tovik::FieldViews*>("FieldViews");
+    for (int waited = 0; views && !views->Idle() && waited < 30000; waited += 10) QTest::qWait(10);
     if (!Click(window, "Command2")) return Fail("\"Пуск\" cannot be pressed after \"Подготовка\"");
     if (QWidget* picture = window.findChild<QWidget*>("pctMain")) QTest::mouseMove(picture, QPoint(390, 160));
     QTest::qWait(500);

@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include "gui/TestWindow.h"
 
@@ -113,6 +114,10 @@ TEST(Render, BadInputGetsItsExitStatusAndWritesNothing) {
         {{"--max-steps", "99999999999999999999"}, 3},
         {{"--cell", "4294967304"}, 3},
         {{"--square", "-99999999999999999999"}, 3},
+        {{"--equipotentials", "-1"}, 3},
+        {{"--equipotentials", "101"}, 3},
+        {{"--map", "heat"}, 3},
+        {{"--equipotentials", "x"}, 2},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.args.join(' ').toStdString());
@@ -153,6 +158,39 @@ TEST(Render, NamesReachTheFileSystemByteForByteAndOnlyRegularFilesAreWritten) {
         ASSERT_TRUE(p.waitForFinished(60000));
         EXPECT_EQ(p.exitCode(), row.status) << p.readAllStandardError().toStdString();
         EXPECT_TRUE(p.readAllStandardOutput().contains(row.out));
+    }
+}
+
+// The views of the whole field: the summary gives the ranges of the
+// potential and |E|, a probe the potential, and nothing painted changes the
+// charge: charged pixels keep their colour and the others keep blue == red.
+TEST(Render, FieldViewsKeepTheChargeAndReportTheField) {
+    RenderFixture f;
+    const QImage in = QImage(f.Path("dipole.bmp")).convertToFormat(QImage::Format_RGB32);
+    const QStringList rows[] = {{"--map", "field", "--equipotentials", "12"},
+                                {"--map", "potential", "--equipotentials", "7", "--cell", "1"},
+                                {"--map", "none", "--equipotentials", "0"}};
+    for (const QStringList& views : rows) {
+        SCOPED_TRACE(views.join(' ').toStdString());
+        const Result r = Render(QStringList{f.Path("dipole.bmp"), f.Path("out.png"), "--no-lines", "--probe", "390,236"} + views);
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(QRegularExpression("field: potential from -\\d[^,]* to \\d[^,]*, \\|E\\| from "
+                                                      "\\d[^,]* to \\d[^,]*, 0 values clamped")))
+            << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains(QRegularExpression("probe 390,236: Ex [^,]*, Ey [^,]*, Er 0, potential -?[.\\d]+(e[-+]\\d+)?\n")))
+            << r.out.toStdString();
+        const QImage out = QImage(f.Path("out.png")).convertToFormat(QImage::Format_RGB32);
+        long changed = 0;
+        for (int y = 0; y < in.height(); ++y)
+            for (int x = 0; x < in.width(); ++x) {
+                const QRgb a = in.pixel(x, y), b = out.pixel(x, y);
+                if (qBlue(a) != qRed(a))
+                    ASSERT_EQ(a, b) << x << "," << y;
+                else
+                    ASSERT_EQ(qBlue(b), qRed(b)) << x << "," << y;
+                changed += a != b;
+            }
+        EXPECT_EQ(changed > 0, views[1] != "none");
     }
 }
 
