@@ -150,8 +150,8 @@ enum class Way { Fast, FastOneThread, Reference };
 // The share of the distances from the case's points to its charged cells
 // whose cube the version in use leaves to the exact integer cube.
 double ExactCubeShare(const Case& c) {
-    ChargedCells cells;
-    cells.Refresh(*c.state);
+    const auto built = ChargedCells::Build(c.state, c.side);
+    const ChargedCells& cells = *built;
     std::vector<double> d(cells.Size()), cubes(cells.Size());
     std::size_t exact = 0;
     for (const auto& [x, y] : c.points) {
@@ -167,7 +167,6 @@ double ExactCubeShare(const Case& c) {
 
 void Evaluate(benchmark::State& st, const Case* c, Way way) {
     TensionEvaluator ev(ChargedCells::Build(c->state, c->side));
-    ev.SetParallel(true);
     ev.SetParallel(way == Way::Fast);
     ev.GetTension(-1.0f, -1.0f);  // builds the list outside the timing
     std::size_t k = 0;
