@@ -51,22 +51,7 @@ inline void Put(const PixelBuffer& b, int x, int y, std::uint32_t pen) {
 
 }  // namespace
 
-void RasterCanvas::Damage(int left, int top, int right, int bottom) {
-    if (damageRight_ < damageLeft_) {
-        damageLeft_ = left, damageTop_ = top, damageRight_ = right, damageBottom_ = bottom;
-        return;
-    }
-    damageLeft_ = std::min(damageLeft_, left);
-    damageTop_ = std::min(damageTop_, top);
-    damageRight_ = std::max(damageRight_, right);
-    damageBottom_ = std::max(damageBottom_, bottom);
-}
-
-void RasterCanvas::Flush() {
-    if (damageRight_ < damageLeft_) return;
-    surface_.Damaged(damageLeft_, damageTop_, damageRight_, damageBottom_);
-    damageRight_ = damageLeft_ - 1;
-}
+void RasterCanvas::Damage(int left, int top, int right, int bottom) { surface_.Damaged(left, top, right, bottom); }
 
 void RasterCanvas::SetForeColor(std::int32_t bgr) {
     foreColor_ = bgr;

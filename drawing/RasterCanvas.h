@@ -23,7 +23,7 @@ public:
     // memory may move between two drawings).
     virtual PixelBuffer Lock() = 0;
     // The pixels from (left, top) to (right, bottom), both inclusive, have
-    // been drawn (told when the canvas is flushed).
+    // been drawn.
     virtual void Damaged(int left, int top, int right, int bottom) = 0;
 };
 
@@ -31,8 +31,7 @@ public:
 // nearest to it, a line is the Bresenham line between the pixels nearest to
 // its ends, both ends included, clipped to the picture. Segments far off the
 // picture are clipped before they are rasterised, so a line that runs off
-// costs nothing. What was drawn is told to the surface as one rectangle when
-// the canvas is flushed.
+// costs nothing. Each drawing tells the surface what it changed.
 class RasterCanvas : public Canvas {
 public:
     explicit RasterCanvas(RasterSurface& surface) : surface_(surface) {}
@@ -43,9 +42,6 @@ public:
 
     std::int32_t ForeColor() const { return foreColor_; }
 
-    // Tells the surface the rectangle drawn since the last flush.
-    void Flush();
-
 private:
     RasterSurface& surface_;
     std::int32_t foreColor_ = 0;
@@ -53,7 +49,6 @@ private:
     double curX_ = 0;
     double curY_ = 0;
     void Damage(int left, int top, int right, int bottom);
-    int damageLeft_ = 0, damageTop_ = 0, damageRight_ = -1, damageBottom_ = -1;
 };
 
 }  // namespace tovik

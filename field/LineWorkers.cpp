@@ -4,6 +4,11 @@
 #include <chrono>
 #include <system_error>
 
+#ifdef __linux__
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 #include "model/Checked.h"
 
 namespace tovik {
@@ -51,7 +56,7 @@ void LineJob::Trace(Clock& clock) {
         piece.branch = b;
         BranchTracer tracer(request_.field, p, clock);
         const BranchOutcome out = RunBranch(
-            tracer, request_.start, [&](TracePoint s) { piece.points.reserve(PiecePoints), piece.points.push_back(s); },
+            tracer, request_.start, [&](TracePoint s) { piece.points.push_back(s); },
             [&](TracePoint q) { piece.points.push_back(q); },
             [&] {
                 if (Cancelled()) return false;
@@ -59,7 +64,6 @@ void LineJob::Trace(Clock& clock) {
                 Piece full = std::move(piece);
                 piece = Piece{};
                 piece.branch = b;
-                piece.points.reserve(PiecePoints);
                 full.seconds = tracer.Position().seconds;
                 tracer.AddIdleSeconds(Put(std::move(full), clock));
                 return true;
@@ -117,6 +121,11 @@ void LineWorkers::CancelAll() {
 }
 
 void LineWorkers::Work() {
+#ifdef __linux__
+    // The thread that draws and answers events wins the processor whenever
+    // it has something to do: the workers only fill the time it leaves.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
+#endif
     SteadyClock clock;
     for (;;) {
         std::shared_ptr<LineJob> job;

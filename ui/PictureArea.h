@@ -44,18 +44,10 @@ public:
     void setForeColor(std::int32_t bgr) { canvas_.SetForeColor(bgr); }
     std::int32_t foreColor() const { return canvas_.ForeColor(); }
     // Colours the pixel at (x, y) and makes it the current drawing position.
-    void plot(float x, float y) {
-        canvas_.Plot(x, y);
-        canvas_.Flush();
-    }
+    void plot(float x, float y) { canvas_.Plot(x, y); }
     // Draws a segment from the current drawing position to (x, y), which then
     // becomes the current position; what falls outside is clipped.
-    void lineTo(float x, float y) {
-        canvas_.LineTo(x, y);
-        canvas_.Flush();
-    }
-    // Marks what the canvas drew since the last time for repainting.
-    void flushCanvas() { canvas_.Flush(); }
+    void lineTo(float x, float y) { canvas_.LineTo(x, y); }
     // Removes every drawing: the loaded picture shows again (with the views
     // of the whole field, when there are any).
     void clearDrawings();

@@ -34,7 +34,6 @@ WindowHost::WindowHost(MainWindow& window, MainWindowControls& controls, SimStat
 WindowHost::~WindowHost() = default;
 
 WindowHost::Running::~Running() {
-    h.c_.pctMain->flushCanvas();
     if (--h.running_ == 0) h.stop_ = false;
 }
 
@@ -46,7 +45,6 @@ double WindowHost::Seconds() {
 bool WindowHost::Going() const { return !stop_ && !window_.isClosing(); }
 
 bool WindowHost::Pass() {
-    c_.pctMain->flushCanvas();
     QCoreApplication::processEvents();
     ++passes_;
     lastReading_ = Seconds();
