@@ -1,8 +1,9 @@
 #pragma once
 
 // The arithmetic of the field sum over a list of charged cells, with vector
-// versions for processors with AVX-512 or with AVX2 and FMA and a plain one
-// for the others, chosen at the first call. All give the same bits as the
+// versions for processors with AVX-512 or with AVX2 and FMA and plain ones
+// for the others (with fused multiply-adds or without), chosen at the first
+// call. All give the same bits as the
 // checked walk: for a cell of centre C and value q and the point P,
 //
 //   r = P - C, d = sqrt(r.x * r.x + r.y * r.y), k = q / d^3,
@@ -39,15 +40,17 @@ void ComputeTerms(const CellArrays& cells, std::size_t begin, std::size_t end, d
 // Adds stored terms of cells [begin, end) to (ex, ey) in order.
 void AddTerms(const double* terms, std::size_t begin, std::size_t end, double& ex, double& ey);
 
-// out[k] = Cube(d[k]) for k in [0, n), through the version in use (the
-// vector version forms the cubes its own way, with the same bits).
-void Cubes(const double* d, double* out, std::size_t n);
+// out[k] = Cube(d[k]) for k in [0, n), through the version in use: each forms
+// the cube cheaply from two-products and leaves the few values where that may
+// miss to the exact Cube. Returns how many it left (the vector versions may
+// leave a few more than need it).
+std::size_t Cubes(const double* d, double* out, std::size_t n);
 
 // The versions of the arithmetic, slowest first; all give the same bits.
-enum class Version { Plain, Avx2, Avx512 };
+enum class Version { Plain, PlainFma, Avx2, Avx512 };
 
 // The fastest version this processor has: AVX-512 (F and DQ), AVX2 with
-// FMA, or the plain one.
+// FMA, the plain one with FMA, or the plain one.
 Version BestVersion();
 
 // The version the calls take: the best one, or a slower one where a limit is
