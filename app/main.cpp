@@ -50,6 +50,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName("Quillfeather");
     QCoreApplication::setApplicationName("Tovik");
     QCoreApplication::setApplicationVersion(tovik::version::Text);
+    // Docks match the window to tovik.desktop by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tovik"));
     QApplication::setWindowIcon(QIcon(tovik::ProgramIcon()));
 
     QCommandLineParser parser;

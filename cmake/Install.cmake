@@ -60,6 +60,9 @@ add_custom_target(tovik_man_pages ALL DEPENDS ${man_pages})
 install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 install(FILES COPYING README.md DESTINATION ${TOVIK_DOC_DIR})
+# The pictures the README shows, at the places its links name.
+install(FILES data/screenshots/main-window.png DESTINATION ${TOVIK_DOC_DIR}/data/screenshots)
+install(FILES docs/dipole-lines.png DESTINATION ${TOVIK_DOC_DIR}/docs)
 
 if(TOVIK_BUILD_TESTS)
   include(cmake/InstallTests.cmake)

@@ -21,6 +21,7 @@
 #include "ui/ErrorGuard.h"
 #include "ui/MainWindowControls.h"
 #include "ui/PictureArea.h"
+#include "ui/LastPictureReload.h"
 #include "ui/PictureCommands.h"
 #include "ui/StartUp.h"
 #include "ui/WindowFont.h"
@@ -77,6 +78,7 @@ MainWindow::MainWindow(SimState& state, SettingsStore& store, WindowServices ser
     createControls();
     host_ = std::make_unique<WindowHost>(*this, *c_, state_, store_, services_);
     files_ = std::make_unique<PictureCommands>(*this, *c_, state_, store_, services_);
+    reload_ = new LastPictureReload(*this, *c_, state_, store_, services_);
     setTabOrderChain();
     connectHandlers();
     Form_Load();
@@ -177,7 +179,7 @@ void MainWindow::connectHandlers() {
 void MainWindow::Guarded(const std::function<void()>& handler) { RunGuarded(this, services_.showError, handler); }
 
 void MainWindow::Form_Load() {
-    Guarded([this] { StartUpSequence(*c_, state_, store_, services_).Run(); });
+    Guarded([this] { StartUpSequence(*c_, state_, store_, services_, *reload_).Run(); });
 }
 
 // Nothing is written at shut-down: every setting was stored when it changed.
@@ -248,6 +250,8 @@ void MainWindow::OpenPicture(const QString& path) {
 }
 
 void MainWindow::ShowPicture(const QImage& picture) { files_->Show(picture); }
+
+bool MainWindow::IsLoadingPicture() const { return reload_->Running(); }
 
 const QImage& MainWindow::Drawing() const { return c_->pctMain->image(); }
 

@@ -17,6 +17,7 @@ class AdvancedDialog;
 class AboutBox;
 class Engine;
 class PictureCommands;
+class LastPictureReload;
 class WindowHost;
 
 // frmMain: the main window with the picture area, the two precision sliders,
@@ -54,6 +55,8 @@ public:
     // Shows a picture as if it had just been loaded, lines dropped, without
     // remembering any file.
     void ShowPicture(const QImage& picture);
+    // Whether the last picture, reloaded at start-up, is still on its way.
+    bool IsLoadingPicture() const;
     // The drawing area, picture and lines, as "Сохранить" writes it.
     const QImage& Drawing() const;
     // The menu "Меню", which the About box shows as its menu bar.
@@ -88,6 +91,7 @@ private:
     std::unique_ptr<MainWindowControls> c_;
     std::unique_ptr<WindowHost> host_;
     std::unique_ptr<PictureCommands> files_;
+    LastPictureReload* reload_ = nullptr;  // a child of the window
     bool closing_ = false;
     QPointer<AdvancedDialog> advanced_;
     QPointer<AboutBox> about_;

@@ -52,7 +52,12 @@ PictureArea::PictureArea(QWidget* parent) : QFrame(parent) {
 
     label5_ = new QLabel("Label5", this);
     label5_->setObjectName("Label5");
-    QFont f("MS Sans Serif");
+    // The face asked for, else the window's own face rather than whatever
+    // the system would put in its place.
+    QFont f = font();
+    QStringList faces{QStringLiteral("MS Sans Serif")};
+    faces += f.families().isEmpty() ? QStringList{f.family()} : f.families();
+    f.setFamilies(faces);
     f.setStyleHint(QFont::SansSerif);
     f.setPointSize(24);
     f.setWeight(QFont::Normal);

@@ -1,7 +1,5 @@
 #include "ui/StartUp.h"
 
-#include <QFileInfo>
-#include <QImage>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -15,8 +13,8 @@
 #include "model/NumberText.h"
 #include "model/SimState.h"
 #include "settings/SettingsStore.h"
+#include "ui/LastPictureReload.h"
 #include "ui/MainWindowControls.h"
-#include "ui/PictureArea.h"
 #include "ui/WindowServices.h"
 
 namespace tovik {
@@ -49,19 +47,11 @@ int CalcSliderPosition(std::int32_t calcSpeed) {
 
 int DrawSliderPosition(std::int16_t drawSpeed) { return 11 - int{drawSpeed}; }
 
-// An ordinary file: it exists, is a regular file (or a link to one) and is
-// not hidden (on Unix-like systems: its name does not begin with ".").
-bool IsOrdinaryFile(const QString& path) {
-    if (path.isEmpty()) return false;
-    const QFileInfo info(path);
-    return info.isFile() && !info.isHidden();
-}
-
 }  // namespace
 
 StartUpSequence::StartUpSequence(MainWindowControls& controls, SimState& state, SettingsStore& store,
-                                 const WindowServices& services)
-    : c_(controls), state_(state), store_(store), services_(services) {}
+                                 const WindowServices& services, LastPictureReload& reload)
+    : c_(controls), state_(state), store_(store), services_(services), reload_(reload) {}
 
 void SetSliderQuietly(QSlider* slider, int position) {
     const QSignalBlocker block(slider);
@@ -102,20 +92,16 @@ float StartUpSequence::LoadReal(const char* name, const char* defaultText, float
     return defaultValue;
 }
 
+// Whether the file exists is not asked here: on a dead network mount even
+// that can take minutes. The reload asks, away from the window, and drops
+// a name whose file is gone.
 void StartUpSequence::LoadPicture() {
     std::string text;
     if (Read("FileName", text)) {
-        const QString path = QString::fromStdString(text);
-        QImage image;
-        QString error;
-        // A file that is not a readable picture counts as gone; start-up
-        // reports nothing.
-        if (IsOrdinaryFile(path) && services_.loadPicture && services_.loadPicture(path, &image, &error)) {
-            state_.FileName = text;
-            c_.pctMain->setPicture(image);
-            c_.Command3->setText(QStringLiteral("Подготовка"));
-            return;
-        }
+        state_.FileName = text;
+        c_.Command3->setText(QStringLiteral("Подготовка"));
+        reload_.Start(QString::fromStdString(text));
+        return;
     }
     store_.SetKeyValue("FileName", "");
     state_.FileName.clear();

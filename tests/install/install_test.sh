@@ -4,9 +4,10 @@
 #   - desktop-file-validate and appstreamcli validate pass on them;
 #   - from a copy of the prefix moved elsewhere, the installed tovik finds its
 #     installed helper and decodes a WMF picture. tovik reopens the picture
-#     named in its settings at start and clears the name when it cannot read
-#     the picture, so under an Xvfb of our own: once the window shows, the
-#     name must still be there; and with the helper removed, it must be gone.
+#     named in its settings once its window is up and clears the name when it
+#     cannot read the picture, so under an Xvfb of our own: three seconds
+#     after the window shows, the name must still be there; and with the
+#     helper removed, it must be gone by then.
 #
 #   install_test.sh BUILD_DIR EXPECTED_FILES HELPER (relative to the prefix) WMF
 set -euo pipefail
@@ -73,6 +74,11 @@ stored_name_after_start() {
       break
     fi
     kill -0 "$tovik_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  # The picture loads after the window shows; a name it cannot read goes.
+  for _ in $(seq 30); do
+    [ -n "$(sed -n 's/^FileName=//p' "$config/Quillfeather/Tovik.conf")" ] || break
     sleep 0.1
   done
   kill "$tovik_pid" 2>/dev/null || true

@@ -4,6 +4,9 @@
 #include <cfloat>
 #include <cstdint>
 #include <limits>
+#include <sys/stat.h>
+
+#include "picture/PictureDecoder.h"
 
 #include "gui/TestWindow.h"
 
@@ -59,11 +62,17 @@ TEST(StartUp, StoredNumbersFollowTheRulesAndStayAsStored) {
     }
 }
 
+bool LoadEnds(test::TestWindow& t) {
+    return QTest::qWaitFor([&] { return !t.window->IsLoadingPicture(); }, 15000);
+}
+
+// The picture arrives after the window is up; a file that is gone, hidden or
+// no file is dropped silently, one that cannot be read with a message.
 TEST(StartUp, StoredPictureIsReloadedOnlyWhenItIsAnOrdinaryReadablePicture) {
-    const struct { const char* name; bool picture; const char* kind; } rows[] = {
-        {"поле.bmp", true, "picture"}, {"deleted.bmp", false, "none"},
-        {"broken.bmp", false, "garbage"}, {"folder.bmp", false, "folder"},
-        {".hidden.bmp", false, "picture"},
+    const struct { const char* name; bool picture; const char* kind; bool reported; } rows[] = {
+        {"поле.bmp", true, "picture", false}, {"deleted.bmp", false, "none", false},
+        {"broken.bmp", false, "garbage", true}, {"folder.bmp", false, "folder", false},
+        {".hidden.bmp", false, "picture", false}, {"fifo.bmp", false, "fifo", false},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -75,14 +84,71 @@ TEST(StartUp, StoredPictureIsReloadedOnlyWhenItIsAnOrdinaryReadablePicture) {
         ASSERT_TRUE(r.kind != "picture"s || blue.save(path, "BMP"));
         ASSERT_TRUE(r.kind != "folder"s || QDir().mkpath(path));
         ASSERT_TRUE(r.kind != "garbage"s || (garbage.open(QIODevice::WriteOnly) && garbage.write("BM no picture") > 0));
+        ASSERT_TRUE(r.kind != "fifo"s || mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
         garbage.close();
         Plant(*t.store, "FileName", path.toStdString());
         t.Create();
-        EXPECT_TRUE(t.errors.isEmpty()) << t.errors.join("\n").toStdString();
+        // In place before the picture is.
+        EXPECT_EQ(t.state.FileName, path.toStdString());
+        EXPECT_EQ(t.c->Command3->text(), "Подготовка");
+        EXPECT_FALSE(t.store->IsKeyOpen());
+        ASSERT_TRUE(LoadEnds(t));
+        EXPECT_EQ(t.errors.size(), r.reported ? 1 : 0) << t.errors.join("\n").toStdString();
         EXPECT_EQ(test::Stored(*t.store, "FileName"), r.picture ? path.toStdString() : "");
         EXPECT_EQ(t.state.FileName, r.picture ? path.toStdString() : "");
         EXPECT_EQ(t.c->pctMain->pixel(5, 5), r.picture ? 0xFF0000 : 0);
         EXPECT_FALSE(t.store->IsKeyOpen());
+    }
+}
+
+// A decoder that never answers holds nothing up: the window works, Escape
+// abandons the load (the name stays stored for the next start), and a picture
+// the user opens meanwhile takes over from it.
+TEST(StartUp, AStuckReloadHoldsNothingUp) {
+    for (const bool escape : {true, false}) {
+        SCOPED_TRACE(escape ? "Escape" : "another picture opened");
+        test::TestWindow t(false);
+        const QString path = t.dir.filePath("last.wmf"), other = t.dir.filePath("other.bmp");
+        QImage blue(40, 30, QImage::Format_RGB32);
+        blue.fill(qRgb(0, 0, 255));
+        ASSERT_TRUE(blue.save(other, "BMP"));
+        QFile wmf(path);
+        ASSERT_TRUE(wmf.open(QIODevice::WriteOnly) && wmf.write(QByteArray("\xD7\xCD\xC6\x9A", 4) + QByteArray(40, '\0')) > 0);
+        wmf.close();
+        Plant(*t.store, "FileName", path.toStdString());
+        // Stuck on the metafile, the real decoder for the rest.
+        const QString decoder = DecoderPath();
+        const QString script = QStringLiteral("case \"$2\" in *.wmf) exec sleep 60;; esac; exec '%1' \"$@\"").arg(decoder);
+        const QString fake = t.dir.filePath("fake-decoder");
+        QFile f(fake);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(("#!/bin/sh\n" + script + "\n").toUtf8()) > 0);
+        f.close();
+        QFile::setPermissions(fake, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        SetDecoderOverride(fake);
+        t.Create();
+        t.window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(t.window.get()));
+        QTest::qWait(200);
+        ASSERT_TRUE(t.window->IsLoadingPicture());
+        QTest::mouseClick(t.c->Command5, Qt::LeftButton);  // "Дополнительно..." opens meanwhile
+        EXPECT_NE(t.window->advancedDialog(), nullptr);
+        if (escape) {
+            QTest::keyClick(t.window.get(), Qt::Key_Escape);
+        } else {
+            t.window->OpenPicture(other);
+        }
+        ASSERT_TRUE(LoadEnds(t));
+        SetDecoderOverride(QString());
+        if (escape) {
+            ASSERT_EQ(t.errors.size(), 1);
+            EXPECT_TRUE(t.errors[0].contains("прервано")) << t.errors[0].toStdString();
+            EXPECT_EQ(t.state.FileName, "");
+            EXPECT_EQ(test::Stored(*t.store, "FileName"), path.toStdString());
+        } else {
+            EXPECT_TRUE(t.errors.isEmpty()) << t.errors.join("\n").toStdString();
+            EXPECT_EQ(t.state.FileName, other.toStdString());
+            EXPECT_EQ(t.c->pctMain->pixel(5, 5), 0xFF0000);
+        }
     }
 }
 

@@ -110,5 +110,14 @@ TEST(WindowFont, EveryCaptionOfTheThreeWindowsFits) {
     about->close();
 }
 
+// The 24-point mean read-out has its own face, or else the window's.
+TEST(WindowFont, TheMeanReadOutTakesItsFaceOrTheWindowsOne) {
+    test::TestWindow t;
+    const QFont font = t.c->pctMain->findChild<QLabel*>("Label5")->font();
+    EXPECT_EQ(font.pointSize(), 24);
+    const QString face = QFontInfo(font).family();
+    EXPECT_TRUE(face == "MS Sans Serif" || face == QFontInfo(t.window->font()).family()) << face.toStdString();
+}
+
 }  // namespace
 }  // namespace tovik
