@@ -60,9 +60,9 @@ __attribute__((always_inline)) inline void CheapCubeParts(double d, double& h, d
         split(p, ph, pl);
         const double e = ((dh * dh - p) + 2.0 * dh * dl) + dl * dl;
         const double l = (((ph * dh - h) + ph * dl) + pl * dh) + pl * dl;
-        // e * d and the sum are each rounded: t lies within three units of
-        // l + e * d where it matters (near a number of five bits, so at
-        // least a quarter of a unit of h).
+        // e * d and the sum are each rounded: where it matters (t near a
+        // number of five bits, so at least a quarter of a unit of h) t lies
+        // within a few units in its last place of l + e * d; Slack allows 16.
         t = l + e * d;
     }
 }
