@@ -114,8 +114,16 @@ bool TracingDriver::Replay(TracePoint start, const LineInputs& in, std::shared_p
     LineJob::Piece piece;
     for (;;) {
         // Events that run while the line is awaited count from the next step.
-        while (!job->Next(piece, 0.0002)) {
+        bool given = false;
+        while (!(given = job->Next(piece, 0.0002)) && !job->Cancelled()) {
             if (!ports_.loop.Idle()) return false;
+        }
+        if (!given) {
+            // The worker gave the line up: the rest is traced here.
+            job.reset();
+            if (!begun) return TraceHere(start, in, nullptr);
+            const BranchPosition from{at.x, at.y, in.field.GetTension(at.x, at.y), steps, 0};
+            return TraceHere(start, in, &from);
         }
         std::size_t first = 0;
         if (!begun) {

@@ -137,7 +137,13 @@ void LineWorkers::Work() {
             queue_.pop_front();
             running_.push_back(job);
         }
-        if (!job->Cancelled()) job->Trace(clock);
+        // A line the thread cannot finish (memory ran out, say) is given up;
+        // its reader traces the rest itself.
+        try {
+            if (!job->Cancelled()) job->Trace(clock);
+        } catch (...) {
+            job->Cancel();
+        }
         std::lock_guard lock(mutex_);
         running_.erase(std::find(running_.begin(), running_.end(), job));
     }

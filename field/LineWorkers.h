@@ -46,7 +46,7 @@ public:
     const LineRequest& Request() const { return request_; }
 
     // Takes the next piece, waiting at most `seconds` for it. False when none
-    // has come by then.
+    // has come by then; once the job is cancelled, no more will come.
     bool Next(Piece& piece, double seconds);
     // The tracing stops at its next step, or never starts.
     void Cancel();
