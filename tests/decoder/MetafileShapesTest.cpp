@@ -92,19 +92,8 @@ QByteArray ShapesWmf(QColor brush, bool placeable, const QColor* pen = nullptr) 
     for (const DrawnShape& s : Shapes()) record(s.function, s.params);
     record(0x01F0, {0});
     record(0x0000, {});
-    test::LeBytes file;
-    if (placeable) {
-        test::LeBytes p;
-        p.u32(0x9AC6CDD7u).u16(0).u16(0).u16(0).u16(240).u16(120).u16(96).u32(0);
-        std::uint16_t sum = 0;
-        for (int i = 0; i < 10; ++i)
-            sum ^= static_cast<std::uint16_t>(static_cast<unsigned char>(p.data[2 * i]) |
-                                              (static_cast<unsigned char>(p.data[2 * i + 1]) << 8));
-        file.data = p.u16(sum).data;
-    }
-    const auto words = static_cast<std::uint32_t>((18 + records.data.size()) / 2);
-    file.u16(1).u16(9).u16(0x0300).u32(words).u16(2).u32(60).u16(0);
-    return file.data + records.data;
+    const QRect box(0, 0, 240, 120);
+    return test::WmfFile(records, 60, placeable ? &box : nullptr, 96);
 }
 
 QImage Decode(const QByteArray& bytes, const char* name) {

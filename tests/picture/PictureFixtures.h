@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
+#include <QRect>
 #include <QTemporaryDir>
 #include <csignal>
 #include <cstdint>
@@ -44,6 +45,26 @@ struct LeBytes {
     LeBytes& u32(std::uint32_t v) { return u16(v & 0xFFFF).u16(v >> 16); }
     QByteArray data;
 };
+
+// A WMF file of these records: the standard header (maxRecord words in the
+// largest record), after a placeable header for `box` at `inch` units per
+// inch when a box is given.
+inline QByteArray WmfFile(const LeBytes& records, std::uint32_t maxRecord, const QRect* box = nullptr, int inch = 0) {
+    LeBytes file;
+    if (box) {
+        LeBytes p;
+        p.u32(0x9AC6CDD7u).u16(0).u16(box->left()).u16(box->top());
+        p.u16(box->left() + box->width()).u16(box->top() + box->height()).u16(inch).u32(0);
+        std::uint16_t sum = 0;
+        for (int i = 0; i < 10; ++i)
+            sum ^= static_cast<std::uint16_t>(static_cast<unsigned char>(p.data[2 * i]) |
+                                              (static_cast<unsigned char>(p.data[2 * i + 1]) << 8));
+        file.data = p.u16(sum).data;
+    }
+    const auto words = static_cast<std::uint32_t>((18 + records.data.size()) / 2);
+    file.u16(1).u16(9).u16(0x0300).u32(words).u16(2).u32(maxRecord).u16(0);
+    return file.data + records.data;
+}
 
 // A colour as metafiles store it: 0x00BBGGRR.
 inline std::uint32_t ColorRef(QColor c) {
@@ -128,20 +149,7 @@ inline QByteArray MakeWmf(const WmfPicture& w) {
     record(0x041B, {w.rect.bottom() + 1, w.rect.right() + 1, w.rect.top(), w.rect.left()});
     record(0x0000, {});
 
-    LeBytes file;
-    if (w.placeable) {
-        LeBytes p;
-        p.u32(0x9AC6CDD7u).u16(0).u16(w.box.left()).u16(w.box.top());
-        p.u16(w.box.left() + w.box.width()).u16(w.box.top() + w.box.height()).u16(w.inch).u32(0);
-        std::uint16_t sum = 0;
-        for (int i = 0; i < 10; ++i)
-            sum ^= static_cast<std::uint16_t>(static_cast<unsigned char>(p.data[2 * i]) |
-                                              (static_cast<unsigned char>(p.data[2 * i + 1]) << 8));
-        file.data = p.u16(sum).data;
-    }
-    const auto words = static_cast<std::uint32_t>((18 + records.data.size()) / 2);
-    file.u16(1).u16(9).u16(0x0300).u32(words).u16(2).u32(8).u16(0);
-    return file.data + records.data;
+    return WmfFile(records, 8, w.placeable ? &w.box : nullptr, w.inch);
 }
 
 // An enhanced metafile that fills one rectangle (device pixels of a 96-dpi
