@@ -22,6 +22,35 @@ LineInputs BranchInputs(const LineRequest& r, int branch) {
 
 }  // namespace
 
+// The record of the line being drawn, when lines are kept.
+class TracingDriver::Recording {
+public:
+    Recording(DrawnLines* lines, TracePoint start) : lines_(lines) {
+        if (lines_) h_ = lines_->BeginLine(start);
+    }
+    void Branch(const LineInputs& in) {
+        if (lines_) lines_->BeginBranch(h_, in);
+    }
+    void Add(TracePoint p) {
+        if (lines_) lines_->Add(h_, p);
+    }
+    void Inputs(const LineInputs& in) {
+        if (lines_) lines_->SetInputs(h_, in);
+    }
+    void End(BranchEnd end, RunTimeErrorKind error = {}, ErrorStage stage = {}) {
+        if (lines_) lines_->End(h_, BranchOutcome{end, error, stage});
+    }
+    // Ends the branch as Stopped; passes `going` on.
+    bool Stopped(bool going) {
+        if (!going) End(BranchEnd::Stopped);
+        return going;
+    }
+
+private:
+    DrawnLines* lines_;
+    DrawnLines::Handle h_;
+};
+
 // A run of "Пуск": its walk over the squares and, with workers, the lines
 // ahead.
 struct TracingDriver::Run {
@@ -56,6 +85,7 @@ bool TracingDriver::MouseDown(int button, int, float x, float y) {
 bool TracingDriver::TraceLine(TracePoint start, Run* run) {
     ports_.host.DrawSliderClick();
     ++lines_;
+    Recording rec(record_, start);
     std::shared_ptr<LineJob> job;
     if (run && run->prefetch) {
         const LineInputs in = Inputs();
@@ -76,7 +106,7 @@ bool TracingDriver::TraceLine(TracePoint start, Run* run) {
     bool finished = true;
     int branch = 0;
     do {
-        if (!TraceBranch(start, branch++, job)) {
+        if (!TraceBranch(start, branch++, job, rec)) {
             finished = false;
             break;
         }
@@ -87,14 +117,15 @@ bool TracingDriver::TraceLine(TracePoint start, Run* run) {
     return finished;
 }
 
-bool TracingDriver::TraceBranch(TracePoint start, int branch, std::shared_ptr<LineJob>& job) {
+bool TracingDriver::TraceBranch(TracePoint start, int branch, std::shared_ptr<LineJob>& job, Recording& rec) {
     const LineInputs in = Inputs();
-    if (job && branch < 2 && BranchInputs(job->Request(), branch) == in) return Replay(start, in, job);
+    rec.Branch(in);
+    if (job && branch < 2 && BranchInputs(job->Request(), branch) == in) return Replay(start, in, job, rec);
     if (job) {
         job->Cancel();
         job.reset();
     }
-    return TraceHere(start, in, nullptr);
+    return TraceHere(start, in, nullptr, rec);
 }
 
 bool TracingDriver::StepDone(bool& changed) {
@@ -106,7 +137,7 @@ bool TracingDriver::StepDone(bool& changed) {
     return true;
 }
 
-bool TracingDriver::Replay(TracePoint start, const LineInputs& in, std::shared_ptr<LineJob>& job) {
+bool TracingDriver::Replay(TracePoint start, const LineInputs& in, std::shared_ptr<LineJob>& job, Recording& rec) {
     Canvas& canvas = ports_.canvas;
     TracePoint at = start;
     long steps = 0;
@@ -116,23 +147,25 @@ bool TracingDriver::Replay(TracePoint start, const LineInputs& in, std::shared_p
         // Events that run while the line is awaited count from the next step.
         bool given = false;
         while (!(given = job->Next(piece, 0.0002)) && !job->Cancelled()) {
-            if (!ports_.loop.Idle()) return false;
+            if (!ports_.loop.Idle()) return rec.Stopped(false);
         }
         if (!given) {
             // The worker gave the line up: the rest is traced here.
             job.reset();
-            if (!begun) return TraceHere(start, in, nullptr);
+            if (!begun) return TraceHere(start, in, nullptr, rec);
             const BranchPosition from{at.x, at.y, in.field.GetTension(at.x, at.y), steps, 0};
-            return TraceHere(start, in, &from);
+            return TraceHere(start, in, &from, rec);
         }
         std::size_t first = 0;
         if (!begun) {
             if (piece.points.empty()) {
+                rec.End(piece.end, piece.error, piece.stage);
                 if (piece.end == BranchEnd::Failed) throw RunTimeError(piece.error);
                 return true;  // the start test failed: nothing is drawn
             }
             canvas.SetForeColor(LineColour);
             canvas.Plot(start.x, start.y);
+            rec.Add(start);
             begun = true;
             first = 1;
         }
@@ -140,12 +173,15 @@ bool TracingDriver::Replay(TracePoint start, const LineInputs& in, std::shared_p
             canvas.Plot(at.x, at.y);
             at = piece.points[i];
             canvas.LineTo(at.x, at.y);
+            rec.Add(at);
             ++steps;
             if (piece.last && i + 1 == piece.points.size() && piece.end == BranchEnd::Failed &&
-                piece.stage == ErrorStage::Evaluation)
+                piece.stage == ErrorStage::Evaluation) {
+                rec.End(piece.end, piece.error, piece.stage);
                 throw RunTimeError(piece.error);
+            }
             bool changed = false;
-            if (!StepDone(changed)) return false;
+            if (!StepDone(changed)) return rec.Stopped(false);
             if (!changed) continue;
             const LineInputs now = Inputs();
             if (now == in) continue;
@@ -154,9 +190,11 @@ bool TracingDriver::Replay(TracePoint start, const LineInputs& in, std::shared_p
             const BranchPosition from{at.x, at.y, in.field.GetTension(at.x, at.y), steps, piece.seconds};
             job->Cancel();
             job.reset();
-            return TraceHere(start, now, &from);
+            rec.Inputs(now);
+            return TraceHere(start, now, &from, rec);
         }
         if (piece.last) {
+            rec.End(piece.end, piece.error, piece.stage);
             if (piece.end == BranchEnd::Failed) {
                 if (piece.stage == ErrorStage::Move) canvas.Plot(at.x, at.y);
                 throw RunTimeError(piece.error);
@@ -166,29 +204,47 @@ bool TracingDriver::Replay(TracePoint start, const LineInputs& in, std::shared_p
     }
 }
 
-bool TracingDriver::TraceHere(TracePoint start, const LineInputs& in, const BranchPosition* from) {
+bool TracingDriver::TraceHere(TracePoint start, const LineInputs& in, const BranchPosition* from, Recording& rec) {
     Canvas& canvas = ports_.canvas;
     BranchTracer tracer(in.field, in.parameters, ports_.clock);
-    if (from) {
-        tracer.Resume(*from);
-    } else {
-        if (!tracer.Begin(start.x, start.y)) return true;
-        canvas.SetForeColor(LineColour);
-        canvas.Plot(start.x, start.y);
-    }
-    for (;;) {
-        if (!tracer.GoesOn()) return true;
-        const TracePoint at = tracer.Point();
-        canvas.Plot(at.x, at.y);
-        const TracePoint to = tracer.Move();
-        canvas.LineTo(to.x, to.y);
-        tracer.Evaluate();
-        bool changed = false;
-        if (!StepDone(changed)) return false;
-        if (!changed) continue;
-        const LineInputs now = Inputs();
-        tracer.SetField(now.field);
-        tracer.SetParameters(now.parameters);
+    ErrorStage stage = ErrorStage::Start;
+    try {
+        if (from) {
+            tracer.Resume(*from);
+        } else {
+            if (!tracer.Begin(start.x, start.y)) {
+                rec.End(BranchEnd::NotStarted);
+                return true;
+            }
+            canvas.SetForeColor(LineColour);
+            canvas.Plot(start.x, start.y);
+            rec.Add(start);
+        }
+        for (;;) {
+            stage = ErrorStage::Test;
+            if (!tracer.GoesOn()) {
+                rec.End(tracer.End());
+                return true;
+            }
+            const TracePoint at = tracer.Point();
+            canvas.Plot(at.x, at.y);
+            stage = ErrorStage::Move;
+            const TracePoint to = tracer.Move();
+            canvas.LineTo(to.x, to.y);
+            rec.Add(to);
+            stage = ErrorStage::Evaluation;
+            tracer.Evaluate();
+            bool changed = false;
+            if (!StepDone(changed)) return rec.Stopped(false);
+            if (!changed) continue;
+            const LineInputs now = Inputs();
+            tracer.SetField(now.field);
+            tracer.SetParameters(now.parameters);
+            rec.Inputs(now);
+        }
+    } catch (const RunTimeError& e) {
+        rec.End(BranchEnd::Failed, e.kind(), stage);
+        throw;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "drawing/DrawingPorts.h"
+#include "drawing/DrawnLines.h"
 #include "drawing/LineInputs.h"
 #include "field/LineWorkers.h"
 #include "field/SquareWalk.h"
@@ -68,6 +69,8 @@ public:
     // after TimeLimit seconds, so that what is drawn does not depend on the
     // machine's speed.
     void SetStepLimit(long steps) { stepLimit_ = steps; }
+    // Keeps every line drawn from now on in `record` (none: nothing is kept).
+    void SetRecord(DrawnLines* record) { record_ = record; }
 
     // The right button (2) opens the menu; any other traces the field line
     // through (x, y). False when the event loop stopped it.
@@ -85,11 +88,12 @@ public:
 
 private:
     struct Run;
+    class Recording;
     LineInputs Inputs();
     bool TraceLine(TracePoint start, Run* run);
-    bool TraceBranch(TracePoint start, int branch, std::shared_ptr<LineJob>& job);
-    bool Replay(TracePoint start, const LineInputs& inputs, std::shared_ptr<LineJob>& job);
-    bool TraceHere(TracePoint start, const LineInputs& inputs, const BranchPosition* from);
+    bool TraceBranch(TracePoint start, int branch, std::shared_ptr<LineJob>& job, Recording& rec);
+    bool Replay(TracePoint start, const LineInputs& inputs, std::shared_ptr<LineJob>& job, Recording& rec);
+    bool TraceHere(TracePoint start, const LineInputs& inputs, const BranchPosition* from, Recording& rec);
     // Lets the event loop through after a step; reports whether the inputs
     // may have changed.
     bool StepDone(bool& changed);
@@ -105,6 +109,7 @@ private:
     std::uint64_t seenPasses_ = 0;
     int runsWithWorkers_ = 0;
     LinePrefetch* prefetch_ = nullptr;  // of the innermost run with workers
+    DrawnLines* record_ = nullptr;
 };
 
 }  // namespace tovik

@@ -85,6 +85,7 @@ void PictureArea::setPicture(const QImage& img) {
     lines_ = QImage(picture_.size(), QImage::Format_ARGB32);
     lines_.fill(Qt::transparent);
     image_ = picture_.copy();
+    drawnLines_.Clear();
     damage(image_.rect());
 }
 
@@ -120,6 +121,7 @@ void PictureArea::setViews(const QImage& picture) {
 void PictureArea::clearDrawings() {
     lines_.fill(Qt::transparent);
     image_ = views_.copy();
+    drawnLines_.Clear();
     damage(image_.rect());
 }
 

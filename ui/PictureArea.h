@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <cstdint>
 
+#include "drawing/DrawnLines.h"
 #include "drawing/RasterCanvas.h"
 
 class QLabel;
@@ -41,6 +42,10 @@ public:
 
     // Drawing on the persistent image, as line tracing does it.
     Canvas& canvas() { return canvas_; }
+    // The field lines drawn since the picture was loaded or cleared, as
+    // values; emptied with the drawings.
+    DrawnLines& drawnLines() { return drawnLines_; }
+    const DrawnLines& drawnLines() const { return drawnLines_; }
     void setForeColor(std::int32_t bgr) { canvas_.SetForeColor(bgr); }
     std::int32_t foreColor() const { return canvas_.ForeColor(); }
     // Colours the pixel at (x, y) and makes it the current drawing position.
@@ -81,6 +86,7 @@ private:
     void compose(const QRect& r);
 
     QImage picture_;
+    DrawnLines drawnLines_;
     QImage views_;  // picture_ with the views of the field, under the drawings
     QImage lines_;  // the drawings alone: opaque where drawn, transparent elsewhere
     QImage image_;  // views_ with lines_ over it

@@ -28,6 +28,7 @@ WindowHost::WindowHost(MainWindow& window, MainWindowControls& controls, SimStat
       driver_(state, TracingPorts{controls.pctMain->canvas(), *this, *this, *services.random, *this}),
       preparation_(std::make_unique<PreparationView>(controls, state, store, *this)) {
     // Every core traces lines of "Пуск".
+    driver_.SetRecord(&controls.pctMain->drawnLines());
     driver_.SetThreads(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
 }
 

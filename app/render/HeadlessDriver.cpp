@@ -17,6 +17,7 @@ HeadlessDriver::HeadlessDriver(SimState& state, const QImage& picture, const Opt
     state_.MaxTension = options.maxField;
     state_.MaxCharge = options.maxCharge;
     tracing_.SetStepLimit(options.maxSteps);
+    tracing_.SetRecord(&drawn_);
     tracing_.SetThreads(options.threads);
 }
 

@@ -42,6 +42,8 @@ public:
 
     const QImage& Drawing() const { return image_; }
     QImage& Drawing() { return image_; }
+    // The lines drawn, as values.
+    const DrawnLines& Drawn() const { return drawn_; }
     long Lines() const { return tracing_.Lines(); }
     long Steps() const { return tracing_.Steps(); }
     std::size_t ChargedCells() { return tracing_.Field().Cells().Size(); }
@@ -60,6 +62,7 @@ private:
     RasterCanvas canvas_{*this};
     NoEventLoop loop_;
     SteadyClock clock_;
+    DrawnLines drawn_;
     TracingDriver tracing_;
 };
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -46,6 +47,7 @@ struct Scene : Canvas, EventLoop, Clock, TracingHost, AutoTraceProgress {
         s.TimeLimit = 10;
         s.PartDimmension = 40;
         driver.SetThreads(threads);
+        driver.SetRecord(&record);
         // Time stands still here: lines end by the field or after this many steps.
         driver.SetStepLimit(300);
     }
@@ -82,8 +84,35 @@ struct Scene : Canvas, EventLoop, Clock, TracingHost, AutoTraceProgress {
     long square = -1, injectSquare = -2, injectYield = 0, yieldsInSquare = 0;
     std::function<void()> onYield;
     MersenneRandom random{20240607u};
+    DrawnLines record;
     TracingDriver driver{s, TracingPorts{*this, *this, *this, random, *this}};
 };
+
+using Segment = std::array<float, 4>;
+
+// The segments drawn, in order of their ends.
+std::vector<Segment> Segments(const std::vector<Op>& ops) {
+    std::vector<Segment> out;
+    Op at{};
+    for (const Op& o : ops) {
+        if (o.kind == 'p') at = o;
+        if (o.kind == 'l') out.push_back({at.x, at.y, o.x, o.y});
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// The segments the record keeps.
+std::vector<Segment> Segments(const DrawnLines& record) {
+    std::vector<Segment> out;
+    for (const DrawnLine& line : record.Lines())
+        for (const DrawnBranch& b : line.branches)
+            for (std::size_t i = 1; i < b.trace.points.size(); ++i)
+                out.push_back({b.trace.points[i - 1].x, b.trace.points[i - 1].y, b.trace.points[i].x,
+                               b.trace.points[i].y});
+    std::sort(out.begin(), out.end());
+    return out;
+}
 
 // The right button opens the menu only; the left and the middle one trace the
 // same white line, whose second branch ends on the negative charge's pixels.
@@ -170,6 +199,7 @@ TEST(TracingDriver, RunOnWorkersMatchesTheRunOnOneThreadWithEventsInjected) {
         {"PartDimmension", [](Scene& sc) { sc.s.PartDimmension = 30; }},
         {"MaxTension", [](Scene& sc) { sc.s.MaxTension = 3; }},
         {"Escape", [](Scene& sc) { sc.alive = false; }},
+        {"a clear", [](Scene& sc) { sc.record.Clear(), sc.ops.clear(); }},
     };
     for (const auto& e : events) {
         for (const long at : {1L, 5L}) {
@@ -184,6 +214,8 @@ TEST(TracingDriver, RunOnWorkersMatchesTheRunOnOneThreadWithEventsInjected) {
                 const bool finished = sc.driver.StartAutomaticTracing(&sc);
                 EXPECT_EQ(finished, sc.beeps == 1);
                 EXPECT_EQ(finished, sc.alive);
+                // The record holds exactly what is drawn.
+                EXPECT_EQ(Segments(sc.record), Segments(sc.ops));
                 if (threads == 1) {
                     one = sc.ops;
                     EXPECT_GT(sc.Count('l'), 200u);
@@ -217,6 +249,10 @@ TEST(TracingDriver, AnErrorOnAWorkerEndsTheRunAsOnOneThread) {
             EXPECT_EQ(e.kind(), RunTimeErrorKind::InvalidOperation);
         }
         EXPECT_EQ(sc.square, 5);  // the first square of the second row
+        const TracedBranch& last = sc.record.Lines().back().branches.back().trace;
+        EXPECT_EQ(last.end, BranchEnd::Failed);
+        EXPECT_EQ(last.error, RunTimeErrorKind::InvalidOperation);
+        EXPECT_EQ(Segments(sc.record), Segments(sc.ops));
         if (threads == 1) one = sc.ops;
         EXPECT_EQ(sc.ops, one);
     }
