@@ -1,0 +1,42 @@
+#include "export/LineDataFile.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace tovik {
+
+AtomicFile::Outcome WriteLineDataFile(const QByteArray& nativePath, ExportFormat format, const DrawnLines& lines,
+                                      const LineDataHeader& header, const ExportProgress& progress) {
+    if (format != ExportFormat::Json && format != ExportFormat::Csv) return AtomicFile::Outcome::Failed;
+    AtomicFile file(nativePath);
+    const AtomicFile::Outcome opened = file.Open();
+    if (opened != AtomicFile::Outcome::Written) return opened;
+    const bool written = format == ExportFormat::Json ? WriteLinesJson(file.Device(), lines, header, progress)
+                                                      : WriteLinesCsv(file.Device(), lines, progress);
+    // A failed write is abandoned with the file: nothing is left of it.
+    return written ? file.Commit() : AtomicFile::Outcome::Failed;
+}
+
+bool ExportLineData(const QString& path, ExportFormat format, const DrawnLines& lines, const LineDataHeader& header,
+                    QString* error) {
+    const QString shown = QDir::toNativeSeparators(path);
+    if (format != ExportFormat::Json && format != ExportFormat::Csv) {
+        if (error)
+            *error = QStringLiteral("Не удаётся сохранить линии в «%1»: данные линий пишутся только в JSON или CSV.")
+                         .arg(shown);
+        return false;
+    }
+    const AtomicFile::Outcome outcome = WriteLineDataFile(QFile::encodeName(path), format, lines, header);
+    if (outcome == AtomicFile::Outcome::Written) return true;
+    if (error)
+        *error = outcome == AtomicFile::Outcome::NotRegular
+                     ? QStringLiteral("Не удаётся сохранить линии в «%1»: это не обычный файл, а папка, канал или "
+                                      "устройство. Выберите другое имя файла.")
+                           .arg(shown)
+                     : QStringLiteral("Не удаётся сохранить линии в файл «%1»: запись в него невозможна "
+                                      "(нет места на диске или нет прав на запись).")
+                           .arg(shown);
+    return false;
+}
+
+}  // namespace tovik
