@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <charconv>
 #include <cfloat>
 #include <cmath>
@@ -64,6 +65,11 @@ CLI::Validator WithinTypeRange() {
         "", "within the type's range");
 }
 
+std::uint32_t TimeOfDaySeed() {
+    const auto ns = static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    return static_cast<std::uint32_t>(ns ^ (ns >> 32));
+}
+
 }  // namespace
 
 void DescribeOptions(CLI::App& cli, RenderOptions& o) {
@@ -116,6 +122,20 @@ void DescribeOptions(CLI::App& cli, RenderOptions& o) {
         ->capture_default_str();
     cli.add_flag("--no-lines", o.noLines, "Only prepare the charge model (and probe); trace nothing");
     cli.add_flag("-q,--quiet", o.quiet, "No progress bar on standard error");
+    const struct { const char* name; ExportFormat format; const char* help; } exports[] = {
+        {"--json", ExportFormat::Json, "Write the lines as JSON: the parameters, every line's start and its "
+                                       "branches' points, why each ended, and the equipotential levels"},
+        {"--csv", ExportFormat::Csv, "Write the lines as CSV: one row per point (line, branch, step, x, y, Ex, Ey)"},
+    };
+    for (const auto& e : exports)
+        cli.add_option_function<std::vector<std::string>>(
+               e.name,
+               [&o, format = e.format](const std::vector<std::string>& paths) {
+                   for (const std::string& p : paths) o.exports.push_back({format, p});
+               },
+               std::string(e.help) + "; may be given more than once")
+            ->type_name("FILE")
+            ->allow_extra_args(false);
 }
 
 int CheckOptions(RenderOptions& o, std::string* problem) {
@@ -158,7 +178,8 @@ int CheckOptions(RenderOptions& o, std::string* problem) {
     d.timeLimit = static_cast<float>(o.timeLimit);
     d.maxField = static_cast<float>(o.maxField);
     d.maxCharge = static_cast<float>(o.maxCharge);
-    if (o.seedOption->count() > 0) d.seed = static_cast<std::uint32_t>(o.seed);
+    // Without a seed the time of day gives one, which the data exports record.
+    d.seed = o.seedOption->count() > 0 ? static_cast<std::uint32_t>(o.seed) : TimeOfDaySeed();
     d.maxSteps = static_cast<long>(o.maxSteps);
     d.threads = static_cast<int>(o.threads);
     o.views.equipotentials = o.equipotentials;

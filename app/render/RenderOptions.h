@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/render/HeadlessDriver.h"
+#include "export/ExportFormat.h"
 #include "picture/FieldViewPainter.h"
 
 namespace tovik {
@@ -20,6 +21,12 @@ inline constexpr int RunTime = 6;     // a run-time error in the computation
 
 // Every core of the machine.
 int DefaultThreads();
+
+// A file to write besides OUTPUT: --json FILE, --csv FILE, ...
+struct RenderExport {
+    ExportFormat format;
+    std::string path;
+};
 
 struct RenderOptions {
     struct Point {
@@ -48,6 +55,7 @@ struct RenderOptions {
     std::string map = "none";
     FieldViewOptions views;  // filled by CheckOptions
     bool quiet = false;
+    std::vector<RenderExport> exports;  // in the order of their options' kinds
 };
 
 // Declares the options, their help texts and the exit statuses on `cli`.

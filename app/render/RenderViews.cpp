@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "field/CellCharges.h"
+#include "field/Equipotentials.h"
 #include "field/FieldGridSolver.h"
 #include "model/NumberText.h"
 
@@ -31,6 +32,7 @@ FieldSummary AddFieldViews(const SimState& state, QImage& image, const FieldView
         s.fieldMin = std::min(s.fieldMin, e);
         s.fieldMax = std::max(s.fieldMax, e);
     }
+    if (options.equipotentials > 0) s.levels = EquipotentialLevels(grid, options.equipotentials);
     PaintFieldViews(image, grid, options);
     return s;
 }

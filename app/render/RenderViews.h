@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <string>
+#include <vector>
 
 #include "model/SimState.h"
 #include "picture/FieldViewPainter.h"
@@ -16,6 +17,7 @@ struct FieldSummary {
     double fieldMin = 0, fieldMax = 0;  // |E|
     long clamped = 0;
     std::string problem;  // why there is no field, when not solved
+    std::vector<double> levels;  // of the equipotential lines drawn, when any
 };
 
 // Solves the potential and the field on every pixel of `image` from the

@@ -1,10 +1,12 @@
 // tovik-render: the field lines of a picture without a window. It prepares
 // the charge model as "Подготовка" does, covers the picture with field lines
 // as "Пуск" does (or traces through given points), prints the read-outs of
-// given points, and writes the result as BMP (or PNG).
+// given points, and writes the result as BMP (or PNG), and the lines as
+// data (JSON, CSV) when asked.
 
 #include <CLI/CLI.hpp>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QImage>
 #include <chrono>
 #include <cmath>
@@ -21,6 +23,8 @@
 #include "app/render/RenderMessages.h"
 #include "app/render/RenderOptions.h"
 #include "app/render/RenderViews.h"
+#include "app/render/RenderExports.h"
+#include "app/render/TerminalBar.h"
 #include "model/NumberText.h"
 #include "model/RunTimeError.h"
 #include "tovik/Version.h"
@@ -29,24 +33,13 @@ namespace {
 
 using namespace tovik;
 
-// A bar on standard error while "Пуск" runs, redrawn at most ten times a
-// second.
+// A bar on standard error while "Пуск" runs.
 class TerminalProgress : public AutoTraceProgress {
 public:
-    void SquaresDone(long done, long total) override {
-        const auto now = std::chrono::steady_clock::now();
-        if (done != total && now - last_ < std::chrono::milliseconds(100)) return;
-        last_ = now;
-        constexpr int Width = 40;
-        const int filled = total > 0 ? static_cast<int>(Width * done / total) : Width;
-        std::fprintf(stderr, "\r[%s%s] %ld/%ld squares", std::string(filled, '#').c_str(),
-                     std::string(Width - filled, ' ').c_str(), done, total);
-        if (done == total) std::fputc('\n', stderr);
-        std::fflush(stderr);
-    }
+    void SquaresDone(long done, long total) override { bar_.Show(done, total); }
 
 private:
-    std::chrono::steady_clock::time_point last_{};
+    TerminalBar bar_{"squares"};
 };
 
 int Fail(int status, const std::string& message) {
@@ -91,11 +84,15 @@ int main(int argc, char** argv) {
     const std::string cropNote = CropNote(picture.width(), picture.height());
     if (!cropNote.empty()) std::fprintf(stderr, "tovik-render: note: %s\n", cropNote.c_str());
 
+    // A file that cannot be written is found before the run, not after it.
+    if (!CheckExportTargets(o.exports, &problem)) return Fail(render_exit::Unwritable, problem);
+
     const auto t0 = std::chrono::steady_clock::now();
     SimState state;
     HeadlessDriver driver(state, picture, o.driver);
     const std::vector<RenderOptions::Point> traces = ParsedPoints(o.traces);
     const std::vector<RenderOptions::Point> probes = ParsedPoints(o.probes);
+    const bool showBar = !o.quiet && isatty(STDERR_FILENO);
     PreparationResult prepared;
     std::vector<ProbeReading> readings;
     FieldSummary field;
@@ -105,7 +102,6 @@ int main(int argc, char** argv) {
         if (!o.noLines) {
             if (traces.empty()) {
                 TerminalProgress bar;
-                const bool showBar = !o.quiet && isatty(STDERR_FILENO);
                 driver.CoverWithLines(showBar ? &bar : nullptr);
             }
             for (const auto& p : traces) driver.Trace(p.x, p.y);
@@ -122,6 +118,16 @@ int main(int argc, char** argv) {
         return Fail(render_exit::Unwritable, "cannot write the picture to '" + ShownFileName(output).toStdString() +
                                                  "': it is not a regular file, or the write failed");
 
+    LineDataHeader header = LineDataHeaderOf(state);
+    header.stepLimit = o.driver.maxSteps;
+    header.seed = o.driver.seed;
+    header.width = picture.width();
+    header.height = picture.height();
+    header.picture = QFileInfo(ShownFileName(input)).fileName();
+    header.levels = field.levels;
+    if (!WriteExports(o.exports, {driver.Drawn(), header}, showBar, &problem))
+        return Fail(render_exit::Unwritable, problem);
+
     std::printf("picture: %d x %d pixels\n", picture.width(), picture.height());
     if (!cropNote.empty()) std::printf("note: %s\n", cropNote.c_str());
     const ChargeModel& model = state.Charges();
@@ -137,5 +143,7 @@ int main(int argc, char** argv) {
                     DoubleToText(probes[i].y).c_str(), readings[i].Ex.c_str(), readings[i].Ey.c_str(),
                     readings[i].Er.c_str(), PotentialText(state, probes[i].x, probes[i].y).c_str());
     if (!o.output.empty()) std::printf("written: %s\n", ShownFileName(output).toStdString().c_str());
+    for (const RenderExport& e : o.exports)
+        std::printf("written: %s\n", ShownFileName(QByteArray::fromStdString(e.path)).toStdString().c_str());
     return 0;
 }
