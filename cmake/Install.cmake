@@ -80,6 +80,10 @@ install(FILES examples/dipole.bmp examples/dipole.wmf examples/plates.bmp exampl
               examples/quadrupole.bmp examples/ring.bmp
         DESTINATION ${CMAKE_INSTALL_DATADIR}/tovik/examples)
 
+# The JSON Schema of the lines as data (tovik-render --json, the window's
+# export).
+install(FILES data/tovik-lines.schema.json DESTINATION ${CMAKE_INSTALL_DATADIR}/tovik)
+
 if(TOVIK_BUILD_TESTS)
   include(cmake/InstallTests.cmake)
 endif()

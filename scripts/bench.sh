@@ -17,7 +17,8 @@ python="${PYTHON:-/usr/bin/python3}"
 jobs="$(nproc)"
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTOVIK_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" -j"$jobs" --target tovik_field_bench tovik-field-grid-bench tovik-window-bench tovik-open-bench tovik-decoder
+cmake --build "$build" -j"$jobs" --target tovik_field_bench tovik-field-grid-bench tovik-window-bench tovik-open-bench tovik-decoder \
+  tovik-render
 
 work="$(mktemp -d)"
 xvfb_pid=""
@@ -43,6 +44,10 @@ echo "== Field at a point"
 echo
 echo "== Potential and field on every pixel: FFT against the direct sum"
 "$build/bench/tovik-field-grid-bench"
+
+echo
+echo "== Peak memory of a huge export (about 50 M steps) against the run without it"
+bash bench/export_memory.sh "$build"
 
 # The main window: once under a real X server (an Xvfb of our own, on :99 or
 # the next free display), once with Qt's offscreen platform. WINDOW_RUNS runs

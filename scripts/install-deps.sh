@@ -12,7 +12,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils
   fonts-dejavu-core fonts-liberation2
-  python3-numpy
+  python3-numpy python3-jsonschema
   qt6-translations-l10n
   desktop-file-utils appstream dpkg-dev
   clang libclang-rt-14-dev

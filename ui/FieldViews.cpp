@@ -8,6 +8,7 @@
 #include <exception>
 #include <string>
 
+#include "field/Equipotentials.h"
 #include "model/NumberText.h"
 #include "model/SimState.h"
 #include "settings/SettingsStore.h"
@@ -86,6 +87,11 @@ FieldViewOptions FieldViews::Options() const {
             : potentialMap_->isChecked() ? FieldMapKind::Potential
                                          : FieldMapKind::None;
     return o;
+}
+
+std::vector<double> FieldViews::ShownLevels() const {
+    if (!equipotentials_->isChecked() || !grid_ || !GridMatchesPicture()) return {};
+    return tovik::EquipotentialLevels(*grid_, EquipotentialLevels);
 }
 
 bool FieldViews::GridMatchesPicture() const {

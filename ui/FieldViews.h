@@ -4,6 +4,7 @@
 #include <QObject>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "field/CellCharges.h"
 #include "field/FieldGrid.h"
@@ -44,6 +45,9 @@ public:
     // The potential at the pointer, when the grid of the shown picture is
     // ready; "0" otherwise.
     void PointerMoved(float x, float y);
+    // The potentials of the equipotential lines shown now, ascending; none
+    // while they are off or their field is not ready.
+    std::vector<double> ShownLevels() const;
     // Whether nothing is being computed or waits to be.
     bool Idle() const { return !running_ && !pending_ && !solveNeeded_; }
 
