@@ -14,7 +14,9 @@
 #include <QTemporaryDir>
 #include <csignal>
 #include <cstdint>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/statvfs.h>
 
 #include "picture/PictureDecoder.h"
 
@@ -36,6 +38,32 @@ struct FileSizeLimit {
     }
     rlimit saved{};
     void (*previous)(int) = nullptr;
+};
+
+// A file system of a few blocks mounted over a temporary folder for the life
+// of the object; nothing when this user may not mount one.
+struct SmallTmpfs {
+    SmallTmpfs() {
+        mounted = ::mount("tovik-test", dir.path().toLocal8Bit().constData(), "tmpfs", MS_NOSUID | MS_NODEV,
+                          "size=64k,mode=0700") == 0;
+    }
+    ~SmallTmpfs() {
+        if (mounted) ::umount2(dir.path().toLocal8Bit().constData(), MNT_DETACH);
+    }
+    // Fills what is left, to the last block.
+    bool Fill() const {
+        QFile filler(dir.filePath("filler"));
+        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) > 0) {
+        }
+        while (filler.write("f", 1) > 0) {
+        }
+        struct statvfs st {};
+        return statvfs(dir.path().toLocal8Bit().constData(), &st) == 0 && st.f_bavail == 0;
+    }
+    QTemporaryDir dir;
+    bool mounted = false;
 };
 
 // Little-endian byte writer; negative values are written in two's complement.

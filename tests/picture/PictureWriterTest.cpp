@@ -6,43 +6,15 @@
 #include <QTemporaryDir>
 #include <csignal>
 #include <memory>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/resource.h>
-#include <sys/statvfs.h>
 
 #include "picture/PictureFixtures.h"
 #include "picture/PictureWriter.h"
 
 namespace tovik {
 namespace {
-
-// A file system of a few blocks mounted over a temporary folder for the life
-// of the object; nothing when this user may not mount one.
-struct SmallTmpfs {
-    SmallTmpfs() {
-        mounted = ::mount("tovik-test", dir.path().toLocal8Bit().constData(), "tmpfs", MS_NOSUID | MS_NODEV,
-                          "size=64k,mode=0700") == 0;
-    }
-    ~SmallTmpfs() {
-        if (mounted) ::umount2(dir.path().toLocal8Bit().constData(), MNT_DETACH);
-    }
-    // Fills what is left, to the last block.
-    bool Fill() const {
-        QFile filler(dir.filePath("filler"));
-        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
-        const QByteArray block(4096, 'f');
-        while (filler.write(block) > 0) {
-        }
-        while (filler.write("f", 1) > 0) {
-        }
-        struct statvfs st {};
-        return statvfs(dir.path().toLocal8Bit().constData(), &st) == 0 && st.f_bavail == 0;
-    }
-    QTemporaryDir dir;
-    bool mounted = false;
-};
 
 TEST(PictureWriter, AWriteThatFailsIsReportedAndTheOldFileStays) {
     // Both pictures are far smaller than the write buffer of Qt's files, so
@@ -52,7 +24,7 @@ TEST(PictureWriter, AWriteThatFailsIsReportedAndTheOldFileStays) {
     for (const bool tmpfs : {true, false}) {
         for (const char* format : {"BMP", "PNG"}) {
             SCOPED_TRACE(std::string(tmpfs ? "full tmpfs, " : "file size limit, ") + format);
-            SmallTmpfs disk;
+            test::SmallTmpfs disk;
             if (tmpfs && !disk.mounted) {
                 std::printf("a small tmpfs cannot be mounted here: the full-disk case is skipped\n");
                 continue;
