@@ -18,7 +18,7 @@ AtomicFile::Outcome WriteLineDataFile(const QByteArray& nativePath, ExportFormat
 }
 
 bool ExportLineData(const QString& path, ExportFormat format, const DrawnLines& lines, const LineDataHeader& header,
-                    QString* error) {
+                    QString* error, const ExportProgress& progress) {
     const QString shown = QDir::toNativeSeparators(path);
     if (format != ExportFormat::Json && format != ExportFormat::Csv) {
         if (error)
@@ -26,7 +26,7 @@ bool ExportLineData(const QString& path, ExportFormat format, const DrawnLines& 
                          .arg(shown);
         return false;
     }
-    const AtomicFile::Outcome outcome = WriteLineDataFile(QFile::encodeName(path), format, lines, header);
+    const AtomicFile::Outcome outcome = WriteLineDataFile(QFile::encodeName(path), format, lines, header, progress);
     if (outcome == AtomicFile::Outcome::Written) return true;
     if (error)
         *error = outcome == AtomicFile::Outcome::NotRegular

@@ -21,6 +21,6 @@ AtomicFile::Outcome WriteLineDataFile(const QByteArray& nativePath, ExportFormat
 // The same for the window: false with a message for the user that names the
 // file when the lines cannot be written.
 bool ExportLineData(const QString& path, ExportFormat format, const DrawnLines& lines, const LineDataHeader& header,
-                    QString* error);
+                    QString* error, const ExportProgress& progress = {});
 
 }  // namespace tovik
