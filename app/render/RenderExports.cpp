@@ -46,7 +46,7 @@ bool CheckExportTargets(const std::vector<RenderExport>& exports, std::string* p
 bool WriteExports(const std::vector<RenderExport>& exports, const RenderExportInputs& inputs, bool showProgress,
                   std::string* problem) {
     for (const RenderExport& e : exports) {
-        TerminalBar bar("points");
+        TerminalBar bar("points to " + ShownFileName(QByteArray::fromStdString(e.path)).toStdString());
         ExportProgress progress;
         if (showProgress) progress = [&bar](long done, long total) { bar.Show(done, total); };
         const AtomicFile::Outcome outcome =

@@ -12,7 +12,7 @@ void TerminalBar::Show(long done, long total) {
     constexpr int Width = 40;
     const int filled = total > 0 ? static_cast<int>(Width * static_cast<double>(done) / total) : Width;
     std::fprintf(stderr, "\r[%s%s] %ld/%ld %s", std::string(filled, '#').c_str(),
-                 std::string(Width - filled, ' ').c_str(), done, total, unit_);
+                 std::string(Width - filled, ' ').c_str(), done, total, unit_.c_str());
     if (done == total) std::fputc('\n', stderr);
     std::fflush(stderr);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <string>
 
 namespace tovik {
 
@@ -9,11 +10,11 @@ namespace tovik {
 // total.
 class TerminalBar {
 public:
-    explicit TerminalBar(const char* unit) : unit_(unit) {}
+    explicit TerminalBar(std::string unit) : unit_(std::move(unit)) {}
     void Show(long done, long total);
 
 private:
-    const char* unit_;
+    std::string unit_;
     std::chrono::steady_clock::time_point last_{};
 };
 
