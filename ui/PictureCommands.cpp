@@ -118,7 +118,7 @@ void PictureCommands::Reloaded(const std::string& name, PictureProblem problem, 
     }
     const bool silent = problem == PictureProblem::NotFound || problem == PictureProblem::NotAFile ||
                         problem == PictureProblem::Busy;
-    if (!silent)
+    if (!silent && services_.showError)
         services_.showError(&window_, PictureProblemMessage(problem, QDir::toNativeSeparators(QString::fromStdString(name))));
 }
 
