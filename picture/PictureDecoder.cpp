@@ -3,21 +3,15 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
-#include <QCursor>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QKeyEvent>
-#include <QProcess>
-#include <QTimer>
-#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 #include <functional>
 #include <optional>
-#include <sys/resource.h>
 
-#include "picture/DecoderAnswer.h"
+#include "picture/DecoderRun.h"
+#include "picture/LoadWatch.h"
 #include "picture/RasterFormat.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -37,8 +31,6 @@ constexpr const char* kDecoderName = "tovik-decoder";
 // takes several times as long; the costliest legal picture took 30 s beside
 // two busy loops on 2 cores.
 constexpr int kDefaultTimeLimitMs = 40000;
-// A decode that takes longer than this shows the busy pointer.
-constexpr int kBusyPointerDelayMs = 300;
 
 QString& DecoderOverride() {
     static QString program;
@@ -50,132 +42,25 @@ int& TimeLimit() {
     return ms;
 }
 
-// True while a picture is being decoded.
-bool g_decoding = false;
-
 bool IsProgram(const QString& path) {
     const QFileInfo info(path);
     return info.isFile() && info.isExecutable();
 }
 
-// Calls back when Escape is pressed and no modal window is open; the key
-// goes no further then.
-class EscapeWatch : public QObject {
-public:
-    explicit EscapeWatch(std::function<void()> onEscape) : onEscape_(std::move(onEscape)) {
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
-            !QGuiApplication::modalWindow()) {
-            onEscape_();
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> onEscape_;
+// The holder of the decoder: the id of its claim (0: none), whether it is a
+// background one, and what makes it yield.
+struct Holder {
+    unsigned id = 0;
+    unsigned lastId = 0;
+    bool background = false;
+    std::function<void()> yield;
 };
 
-// One run of the decoder over one file, waited for in a local event loop.
-class DecoderRun {
-public:
-    DecodeResult Run(const QString& program, int fd, PictureKind kind, QImage* out) {
-        helper_.setProgram(program);
-        helper_.setArguments({QString::fromLatin1(KindName(kind))});
-        helper_.setStandardInputFile(QProcess::nullDevice());
-        helper_.setStandardErrorFile(QProcess::nullDevice());
-        const qint64 memoryLimit = DecoderMemoryLimit();
-        helper_.setChildProcessModifier([memoryLimit, fd] {
-            // Runs in the child between fork and exec: system calls only.
-            // The picture's file replaces the null device as standard input.
-            if (::dup2(fd, STDIN_FILENO) < 0) ::_exit(metafile::kExitUnreadable);
-            // A group of its own, killed as a whole.
-            ::setpgid(0, 0);
-            struct rlimit none = {0, 0};
-            setrlimit(RLIMIT_CORE, &none);
-            // Past the soft limit the decoder gets SIGXCPU, past the hard one SIGKILL.
-            struct rlimit cpu = {metafile::kDecoderCpuSeconds, metafile::kDecoderCpuSeconds + 1};
-            setrlimit(RLIMIT_CPU, &cpu);
-            if (memoryLimit > 0) {
-                struct rlimit as = {static_cast<rlim_t>(memoryLimit), static_cast<rlim_t>(memoryLimit)};
-                setrlimit(RLIMIT_AS, &as);
-            }
-        });
-
-        QEventLoop loop;
-        QObject::connect(&helper_, &QProcess::readyReadStandardOutput, &loop, [this] { Read(); });
-        QObject::connect(&helper_, &QProcess::finished, &loop, &QEventLoop::quit);
-        QObject::connect(&helper_, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError e) {
-            if (e == QProcess::FailedToStart) loop.quit();
-        });
-        QTimer deadline;
-        deadline.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, &loop, [this] { Stop(DecodeResult::TimedOut); });
-        QTimer busyPointer;
-        busyPointer.setSingleShot(true);
-        QObject::connect(&busyPointer, &QTimer::timeout, &loop, [this] {
-            if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
-            QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
-            pointerSet_ = true;
-        });
-        const EscapeWatch escape([this] { Stop(DecodeResult::Cancelled); });
-
-        helper_.start(QIODevice::ReadOnly);
-        deadline.start(TimeLimit());
-        busyPointer.start(kBusyPointerDelayMs);
-        // The loop also ends early when the application quits.
-        if (helper_.state() != QProcess::NotRunning) loop.exec();
-        if (pointerSet_) QGuiApplication::restoreOverrideCursor();
-
-        if (helper_.error() == QProcess::FailedToStart) return DecodeResult::DecoderMissing;
-        if (helper_.state() != QProcess::NotRunning) {
-            Stop(DecodeResult::Cancelled);
-            helper_.waitForFinished(1000);
-        }
-        if (stopped_) return *stopped_;
-        Read();
-        if (stopped_) return *stopped_;
-        if (helper_.exitStatus() == QProcess::CrashExit)
-            return helper_.exitCode() == SIGXCPU ? DecodeResult::TimedOut : DecodeResult::Crashed;
-        switch (helper_.exitCode()) {
-            case 0: break;
-            case metafile::kExitTooLarge: return DecodeResult::TooLarge;
-            case metafile::kExitCutShort: return DecodeResult::CutShort;
-            default: return DecodeResult::Rejected;
-        }
-        return ParseRaster(answer_, out) ? DecodeResult::Decoded : DecodeResult::BadOutput;
-    }
-
-private:
-    void Read() {
-        if (stopped_) return;
-        answer_ += helper_.readAllStandardOutput();
-        const qint64 announced = AnnouncedAnswerLength(answer_);
-        if (announced > answer_.capacity()) answer_.reserve(announced);
-        // An answer longer than its header announces, or one whose header is
-        // no header at all, is nonsense: reading stops there.
-        if (AnswerTooLong(answer_)) Stop(DecodeResult::BadOutput);
-    }
-
-    // Ends the run with a result, unless the decoder has finished already.
-    // The decoder has not been waited for yet, so its process group is still
-    // the one it made: whatever it started dies with it.
-    void Stop(DecodeResult result) {
-        if (stopped_ || helper_.state() == QProcess::NotRunning) return;
-        stopped_ = result;
-        const qint64 pid = helper_.processId();
-        if (pid <= 0 || ::kill(-static_cast<pid_t>(pid), SIGKILL) != 0) helper_.kill();
-    }
-
-    QProcess helper_;
-    QByteArray answer_;
-    std::optional<DecodeResult> stopped_;
-    bool pointerSet_ = false;
-};
+// Claims are made and dropped on the thread of the event loop only.
+Holder& DecoderHolder() {
+    static Holder h;
+    return h;
+}
 
 }  // namespace
 
@@ -210,8 +95,34 @@ QString DecoderPath() {
     return QString();
 }
 
+DecoderClaim::DecoderClaim() {
+    Holder& h = DecoderHolder();
+    if (h.id != 0 && !h.background) return;
+    if (h.id != 0) {
+        const std::function<void()> yield = std::move(h.yield);
+        h = Holder{0, h.lastId, false, {}};
+        if (yield) yield();
+        if (h.id != 0) return;  // claimed again meanwhile
+    }
+    id_ = h.id = ++h.lastId;
+}
+
+DecoderClaim::DecoderClaim(std::function<void()> yield) {
+    Holder& h = DecoderHolder();
+    if (h.id != 0) return;
+    id_ = h.id = ++h.lastId;
+    h.background = true;
+    h.yield = std::move(yield);
+}
+
+DecoderClaim::~DecoderClaim() {
+    Holder& h = DecoderHolder();
+    if (id_ != 0 && h.id == id_) h = Holder{0, h.lastId, false, {}};
+}
+
+bool DecoderClaim::Held() const { return id_ != 0 && DecoderHolder().id == id_; }
+
 DecodeResult DecodePicture(const QString& path, PictureKind kind, QImage* out) {
-    if (g_decoding) return DecodeResult::Busy;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return DecodeResult::Rejected;
     const DecodeResult result = DecodePictureFile(fd, kind, out);
@@ -220,15 +131,23 @@ DecodeResult DecodePicture(const QString& path, PictureKind kind, QImage* out) {
 }
 
 DecodeResult DecodePictureFile(int fd, PictureKind kind, QImage* out) {
-    if (g_decoding) return DecodeResult::Busy;
+    const DecoderClaim claim;
+    if (!claim.Held()) return DecodeResult::Busy;
     const QString program = DecoderPath();
     if (program.isEmpty() || !KindName(kind) || !QCoreApplication::instance())
         return DecodeResult::DecoderMissing;
-    struct Decoding {
-        Decoding() { g_decoding = true; }
-        ~Decoding() { g_decoding = false; }
-    } decoding;
-    return DecoderRun().Run(program, fd, kind, out);
+    std::optional<DecodeResult> result;
+    QEventLoop loop;
+    DecoderRun run(program, fd, kind, [&](DecodeResult r, const QImage& picture) {
+        result = r;
+        if (r == DecodeResult::Decoded) *out = picture;
+        loop.quit();
+    });
+    const LoadWatch watch([&run] { run.Stop(DecodeResult::Cancelled); });
+    // The loop also ends early when the application quits; the run, gone
+    // with this function, takes the decoder with it.
+    if (!result) loop.exec();
+    return result.value_or(DecodeResult::Cancelled);
 }
 
 }  // namespace tovik

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QString>
+#include <functional>
 
 #include "picture/PictureFormat.h"
 
@@ -33,12 +34,35 @@ enum class DecodeResult {
 // the pointer read-outs follow the mouse, and after a moment the pointer
 // shows that the program is busy. The Escape key, pressed while no modal
 // window is open, gives up waiting. A handler run meanwhile that asks for
-// another picture gets Busy at once. Needs a QCoreApplication; on failure
+// another picture gets Busy at once; a background load (see DecoderClaim)
+// gives the decoder up instead. Needs a QCoreApplication; on failure
 // *out is left alone.
 DecodeResult DecodePicture(const QString& path, PictureKind kind, QImage* out);
 // The same for a file open for reading (a regular file; it is read from its
 // start and left open).
 DecodeResult DecodePictureFile(int fd, PictureKind kind, QImage* out);
+
+// One picture is decoded at a time. A load the user waits for holds the
+// decoder in the foreground; a load nobody waits for (the last picture at
+// start-up) holds it in the background and gives it up to a foreground one.
+class DecoderClaim {
+public:
+    // Foreground: takes the decoder from a background holder (whose `yield`
+    // runs first); not held while another foreground claim holds it.
+    DecoderClaim();
+    // Background: not held while any claim holds the decoder; `yield` is
+    // called, at most once, when a foreground claim takes it over (the claim
+    // is no longer held then).
+    explicit DecoderClaim(std::function<void()> yield);
+    ~DecoderClaim();
+    DecoderClaim(const DecoderClaim&) = delete;
+    DecoderClaim& operator=(const DecoderClaim&) = delete;
+
+    bool Held() const;
+
+private:
+    unsigned id_ = 0;  // 0: not held
+};
 
 // The decoder program: the one set for tests, else tovik-decoder next to the
 // running program, in the directory above it, or in $TOVIK_BINARY_DIR.

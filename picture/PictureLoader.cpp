@@ -1,8 +1,11 @@
 #include "picture/PictureLoader.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <cerrno>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +13,7 @@
 #include "picture/FileName.h"
 #include "picture/PictureDecoder.h"
 #include "picture/PictureFormat.h"
+#include "picture/PictureLoadJob.h"
 #include "picture/RasterFormat.h"
 
 namespace tovik {
@@ -22,7 +26,9 @@ constexpr qint64 kMaxPictureFileBytes = 256LL * 1024 * 1024;
 
 QString Shown(const QString& path) { return QDir::toNativeSeparators(path); }
 
-PictureProblem ProblemOf(DecodeResult result, PictureKind kind) {
+}  // namespace
+
+PictureProblem ProblemOfDecode(DecodeResult result, PictureKind kind) {
     switch (result) {
         case DecodeResult::Decoded: return PictureProblem::None;
         case DecodeResult::DecoderMissing: return PictureProblem::DecoderMissing;
@@ -38,6 +44,8 @@ PictureProblem ProblemOf(DecodeResult result, PictureKind kind) {
     return kind == PictureKind::Wmf || kind == PictureKind::Emf ? PictureProblem::BadMetafile
                                                                 : PictureProblem::NotPicture;
 }
+
+namespace {
 
 // The message for the user, naming the file as %1.
 QString Message(PictureProblem problem) {
@@ -75,10 +83,31 @@ QString Message(PictureProblem problem) {
 
 }  // namespace
 
+QString PictureProblemMessage(PictureProblem problem, const QString& shownName) {
+    return Message(problem).arg(shownName);
+}
+
 bool LoadPictureFile(const QString& path, QImage* out, QString* error) {
-    const PictureProblem problem = ReadPictureFile(path, out);
-    if (problem == PictureProblem::None) return true;
-    if (error) *error = Message(problem).arg(Shown(path));
+    std::optional<PictureProblem> problem;
+    QImage picture;
+    if (!QCoreApplication::instance()) {
+        problem = ReadPictureFile(path, &picture);
+    } else {
+        QEventLoop loop;
+        const PictureLoadJob job(path, PictureLoadJob::Mode::Foreground, [&](PictureProblem p, const QImage& img) {
+            problem = p;
+            picture = img;
+            loop.quit();
+        });
+        // The loop also ends early when the application quits.
+        if (!problem) loop.exec();
+    }
+    const PictureProblem p = problem.value_or(PictureProblem::Cancelled);
+    if (p == PictureProblem::None) {
+        *out = picture;
+        return true;
+    }
+    if (error) *error = PictureProblemMessage(p, Shown(path));
     return false;
 }
 
@@ -87,35 +116,50 @@ PictureProblem ReadPictureFile(const QString& path, QImage* out) {
 }
 
 PictureProblem ReadNativePictureFile(const QByteArray& path, QImage* out) {
-    if (path.isEmpty() || path.contains('\0')) return PictureProblem::NotFound;
+    const FirstLook look = LookAtPictureFile(path);
+    if (look.problem != PictureProblem::None) return look.problem;
+    QImage img;
+    const PictureProblem problem = ProblemOfDecode(DecodePictureFile(look.fd, look.kind, &img), look.kind);
+    ::close(look.fd);
+    if (problem == PictureProblem::None) *out = img;
+    return problem;
+}
+
+FirstLook LookAtPictureFile(const QByteArray& path) {
+    FirstLook look;
+    if (path.isEmpty() || path.contains('\0')) {
+        look.problem = PictureProblem::NotFound;
+        return look;
+    }
     // Opened without waiting, so that a FIFO cannot block; only regular files
     // are read. The decoder reads this very file, never a name that may by
     // then stand for another.
     const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? PictureProblem::NotFound : PictureProblem::NoAccess;
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    if (fd < 0) {
+        look.problem = errno == ENOENT || errno == ENOTDIR ? PictureProblem::NotFound : PictureProblem::NoAccess;
+        return look;
+    }
     struct stat st {};
     QByteArray head(kSniffBytes, '\0');
     const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     const ssize_t got = regular ? ::pread(fd, head.data(), static_cast<size_t>(head.size()), 0) : 0;
-    if (!regular) return PictureProblem::NotAFile;
-    if (got < 0) return PictureProblem::Unreadable;
-    if (got == 0) return PictureProblem::Empty;
-    if (st.st_size > kMaxPictureFileBytes) return PictureProblem::TooLarge;
-    head.truncate(got);
-
+    if (got > 0) head.truncate(got);
     // Only the formats the program reads go to the decoder, each pinned to
     // the format its first bytes show: an SVG or any other file named .bmp
     // is refused here without being decoded.
-    const PictureKind kind = SniffPicture(head);
-    if (kind == PictureKind::Other) return PictureProblem::NotPicture;
-    QImage img;
-    const PictureProblem problem = ProblemOf(DecodePictureFile(fd, kind, &img), kind);
-    if (problem == PictureProblem::None) *out = img;
-    return problem;
+    look.kind = got > 0 ? SniffPicture(head) : PictureKind::Other;
+    look.problem = !regular                          ? PictureProblem::NotAFile
+                   : got < 0                         ? PictureProblem::Unreadable
+                   : got == 0                        ? PictureProblem::Empty
+                   : st.st_size > kMaxPictureFileBytes ? PictureProblem::TooLarge
+                   : look.kind == PictureKind::Other ? PictureProblem::NotPicture
+                                                     : PictureProblem::None;
+    if (look.problem == PictureProblem::None) {
+        look.fd = fd;
+    } else {
+        ::close(fd);
+    }
+    return look;
 }
 
 }  // namespace tovik

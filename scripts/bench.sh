@@ -17,8 +17,8 @@ python="${PYTHON:-/usr/bin/python3}"
 jobs="$(nproc)"
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTOVIK_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" -j"$jobs" --target tovik_field_bench tovik-field-grid-bench tovik-window-bench tovik-open-bench tovik-decoder \
-  tovik-render
+cmake --build "$build" -j"$jobs" --target tovik_field_bench tovik-field-grid-bench tovik-window-bench tovik-open-bench \
+  tovik-startup-bench tovik-decoder tovik-render
 
 work="$(mktemp -d)"
 xvfb_pid=""
@@ -70,6 +70,9 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 DISPLAY=":$display" QT_QPA_PLATFORM=xcb "$build/bench/tovik-window-bench" --runs="$window_runs"
+echo
+echo "== Start-up to the first paint under Xvfb"
+DISPLAY=":$display" QT_QPA_PLATFORM=xcb "$build/bench/tovik-startup-bench"
 stop_xvfb
 
 echo

@@ -10,7 +10,7 @@ PACKAGES=(
   fonts-urw-base35
   libfftw3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-utils
+  xvfb xauth x11-utils procps
   fonts-dejavu-core fonts-liberation2
   python3-numpy python3-jsonschema
   qt6-translations-l10n

@@ -191,7 +191,7 @@ void MainWindow::connectHandlers() {
 void MainWindow::Guarded(const std::function<void()>& handler) { RunGuarded(this, services_.showError, handler); }
 
 void MainWindow::Form_Load() {
-    Guarded([this] { StartUpSequence(*c_, state_, store_, services_).Run(); });
+    Guarded([this] { StartUpSequence(*c_, state_, store_, *files_).Run(); });
 }
 
 // Nothing is written at shut-down: every setting was stored when it changed.
@@ -199,6 +199,7 @@ void MainWindow::Form_Unload() { store_.ReleaseSettingsKey(); }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     closing_ = true;
+    files_->AbandonReload();
     Form_Unload();
     QWidget::closeEvent(event);
 }
@@ -287,6 +288,8 @@ void MainWindow::OpenPicture(const QString& path) {
 }
 
 void MainWindow::ShowPicture(const QImage& picture) { files_->Show(picture); }
+
+bool MainWindow::IsLoadingPicture() const { return files_->Reloading(); }
 
 const QImage& MainWindow::Drawing() const { return c_->pctMain->image(); }
 

@@ -55,6 +55,8 @@ public:
     // Shows a picture as if it had just been loaded, lines dropped, without
     // remembering any file.
     void ShowPicture(const QImage& picture);
+    // Whether the last picture, reloaded at start-up, is still on its way.
+    bool IsLoadingPicture() const;
     // The drawing area, picture and lines, as "Сохранить" writes it.
     const QImage& Drawing() const;
     // The menu "Меню", which the About box shows as its menu bar.

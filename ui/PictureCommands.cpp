@@ -1,11 +1,13 @@
 #include "ui/PictureCommands.h"
 
+#include <QDir>
 #include <QMimeData>
 #include <QPushButton>
 #include <QUrl>
 
 #include "model/SimState.h"
 #include "picture/PictureFileName.h"
+#include "picture/PictureLoadJob.h"
 #include "settings/SettingsStore.h"
 #include "ui/FileDialog.h"
 #include "ui/MainWindowControls.h"
@@ -22,6 +24,8 @@ const QString PictureCommands::SaveFilter = QStringLiteral("Рисунок BMP|*
 PictureCommands::PictureCommands(QWidget& window, MainWindowControls& controls, SimState& state,
                                  SettingsStore& store, const WindowServices& services)
     : window_(window), c_(controls), state_(state), store_(store), services_(services) {}
+
+PictureCommands::~PictureCommands() = default;
 
 void PictureCommands::Open() {
     FileDialog cmdOS(services_.chooseFile);
@@ -85,6 +89,37 @@ QString PictureCommands::DroppedPicture(const QMimeData* data) const {
     const QList<QUrl> urls = data->urls();
     if (urls.size() != 1 || !urls.first().isLocalFile()) return QString();
     return urls.first().toLocalFile();
+}
+
+void PictureCommands::Reload(const QString& path) {
+    const std::string name = path.toStdString();
+    reload_ = std::make_unique<PictureLoadJob>(
+        path, PictureLoadJob::Mode::Background,
+        [this, name](PictureProblem problem, const QImage& picture) { Reloaded(name, problem, picture); });
+}
+
+void PictureCommands::AbandonReload() { reload_.reset(); }
+
+void PictureCommands::Reloaded(const std::string& name, PictureProblem problem, const QImage& picture) {
+    // Called by the job itself: it goes once this returns.
+    if (reload_) reload_.release()->deleteLater();
+    // A picture opened since stays.
+    if (state_.FileName != name) return;
+    if (problem == PictureProblem::None) {
+        c_.Command2->setEnabled(false);
+        Show(picture);
+        return;
+    }
+    state_.FileName.clear();
+    if (problem != PictureProblem::Cancelled && problem != PictureProblem::Busy) {
+        store_.RegPrepare();
+        store_.SetKeyValue("FileName", "");
+        store_.ReleaseSettingsKey();
+    }
+    const bool silent = problem == PictureProblem::NotFound || problem == PictureProblem::NotAFile ||
+                        problem == PictureProblem::Busy;
+    if (!silent && services_.showError)
+        services_.showError(&window_, PictureProblemMessage(problem, QDir::toNativeSeparators(QString::fromStdString(name))));
 }
 
 }  // namespace tovik

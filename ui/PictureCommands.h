@@ -2,6 +2,8 @@
 
 #include <QImage>
 #include <QString>
+#include <memory>
+#include <string>
 
 class QMimeData;
 class QWidget;
@@ -12,6 +14,8 @@ struct MainWindowControls;
 struct SimState;
 struct WindowServices;
 class SettingsStore;
+class PictureLoadJob;
+enum class PictureProblem;
 
 // "Открыть" and "Сохранить" of the main window.
 class PictureCommands {
@@ -23,6 +27,7 @@ public:
 
     PictureCommands(QWidget& window, MainWindowControls& controls, SimState& state, SettingsStore& store,
                     const WindowServices& services);
+    ~PictureCommands();
 
     // "Открыть": asks for a picture file and opens it. Until a picture has
     // been opened the dialog starts in the folder of the bundled examples.
@@ -44,12 +49,29 @@ public:
     // is available now; else empty.
     QString DroppedPicture(const QMimeData* data) const;
 
+    // The start-up's reload of the last picture `path`, once the window is
+    // up: it loads while the window works (see PictureLoadJob), then becomes
+    // the picture as if it had been loaded at start-up. FileName and the
+    // caption of Command3 are set already. A file that is gone or no regular
+    // file is dropped without a word: FileName and the stored name become
+    // empty. One that cannot be read is reported and dropped the same way, so
+    // that the next start does not meet it again. Abandoned with Escape it is
+    // reported and FileName emptied, but the stored name stays for the next
+    // start. A picture opened meanwhile takes over without a word.
+    void Reload(const QString& path);
+    bool Reloading() const { return reload_ != nullptr; }
+    // Ends the reload, its decoder with it; nothing more comes of it.
+    void AbandonReload();
+
 private:
+    void Reloaded(const std::string& name, PictureProblem problem, const QImage& picture);
+
     QWidget& window_;
     MainWindowControls& c_;
     SimState& state_;
     SettingsStore& store_;
     const WindowServices& services_;
+    std::unique_ptr<PictureLoadJob> reload_;
 };
 
 }  // namespace tovik

@@ -1,7 +1,6 @@
 #include "ui/StartUp.h"
 
 #include <QFileInfo>
-#include <QImage>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -16,8 +15,7 @@
 #include "model/SimState.h"
 #include "settings/SettingsStore.h"
 #include "ui/MainWindowControls.h"
-#include "ui/PictureArea.h"
-#include "ui/WindowServices.h"
+#include "ui/PictureCommands.h"
 
 namespace tovik {
 
@@ -49,19 +47,16 @@ int CalcSliderPosition(std::int32_t calcSpeed) {
 
 int DrawSliderPosition(std::int16_t drawSpeed) { return 11 - int{drawSpeed}; }
 
-// An ordinary file: it exists, is a regular file (or a link to one) and is
-// not hidden (on Unix-like systems: its name does not begin with ".").
-bool IsOrdinaryFile(const QString& path) {
-    if (path.isEmpty()) return false;
-    const QFileInfo info(path);
-    return info.isFile() && !info.isHidden();
-}
+// A hidden file: on Unix-like systems, one whose name begins with ".". Told
+// by the name alone: whether the file exists is asked by the reload, away
+// from the window, since on a dead network mount even that can take minutes.
+bool IsHiddenName(const QString& path) { return QFileInfo(path).fileName().startsWith(QLatin1Char('.')); }
 
 }  // namespace
 
 StartUpSequence::StartUpSequence(MainWindowControls& controls, SimState& state, SettingsStore& store,
-                                 const WindowServices& services)
-    : c_(controls), state_(state), store_(store), services_(services) {}
+                                 PictureCommands& files)
+    : c_(controls), state_(state), store_(store), files_(files) {}
 
 void SetSliderQuietly(QSlider* slider, int position) {
     const QSignalBlocker block(slider);
@@ -104,18 +99,11 @@ float StartUpSequence::LoadReal(const char* name, const char* defaultText, float
 
 void StartUpSequence::LoadPicture() {
     std::string text;
-    if (Read("FileName", text)) {
-        const QString path = QString::fromStdString(text);
-        QImage image;
-        QString error;
-        // A file that is not a readable picture counts as gone; start-up
-        // reports nothing.
-        if (IsOrdinaryFile(path) && services_.loadPicture && services_.loadPicture(path, &image, &error)) {
-            state_.FileName = text;
-            c_.pctMain->setPicture(image);
-            c_.Command3->setText(QStringLiteral("Подготовка"));
-            return;
-        }
+    if (Read("FileName", text) && !IsHiddenName(QString::fromStdString(text))) {
+        state_.FileName = text;
+        c_.Command3->setText(QStringLiteral("Подготовка"));
+        files_.Reload(QString::fromStdString(text));
+        return;
     }
     store_.SetKeyValue("FileName", "");
     state_.FileName.clear();

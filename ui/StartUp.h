@@ -7,23 +7,24 @@ class QSlider;
 namespace tovik {
 
 struct MainWindowControls;
+class PictureCommands;
 struct SimState;
-struct WindowServices;
 class SettingsStore;
 
 // Load of frmMain: brings the stored settings into the simulation state, sets
-// the two sliders to match (without running their handlers), reloads the last
-// picture and releases the settings key.
+// the two sliders to match (without running their handlers), sets FileName and
+// the caption of Command3 for the last picture and starts reloading it (the
+// picture arrives once the window is up, see PictureCommands::Reload), and
+// releases the settings key.
 //
 // A stored number beyond its variable's range is brought to the nearest end
 // of that range (after the absolute value: the largest value of the type), a
 // slider position beyond the slider's range to the nearest end of the slider,
-// and a stored picture that is not an ordinary file, or cannot be read as a
-// picture, is dropped as if the file were gone.
+// and a stored picture with a hidden name is dropped as if the file were gone.
 class StartUpSequence {
 public:
     StartUpSequence(MainWindowControls& controls, SimState& state, SettingsStore& store,
-                    const WindowServices& services);
+                    PictureCommands& files);
 
     void Run();
 
@@ -37,7 +38,7 @@ private:
     MainWindowControls& c_;
     SimState& state_;
     SettingsStore& store_;
-    const WindowServices& services_;
+    PictureCommands& files_;
 };
 
 // Sets a slider's position, clamped to its range, without running its handler.

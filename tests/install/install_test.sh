@@ -4,9 +4,10 @@
 #   - desktop-file-validate and appstreamcli validate pass on them;
 #   - from a copy of the prefix moved elsewhere, the installed tovik finds its
 #     installed helper and decodes a WMF picture. tovik reopens the picture
-#     named in its settings at start and clears the name when it cannot read
-#     the picture, so under an Xvfb of our own: once the window shows, the
-#     name must still be there; and with the helper removed, it must be gone.
+#     named in its settings once its window is up and clears the name when it
+#     cannot read the picture, so under an Xvfb of our own: once the window
+#     shows and the helper has finished, the name must still be there; and
+#     with the helper removed, it must be gone.
 #
 #   install_test.sh BUILD_DIR EXPECTED_FILES HELPER (relative to the prefix) WMF
 set -euo pipefail
@@ -75,6 +76,13 @@ stored_name_after_start() {
     kill -0 "$tovik_pid" 2>/dev/null || break
     sleep 0.1
   done
+  # The picture loads after the window shows: wait until no helper runs any
+  # more, then a moment for what tovik does with its answer.
+  for _ in $(seq 300); do
+    pgrep -P "$tovik_pid" >/dev/null || break
+    sleep 0.1
+  done
+  sleep 0.5
   kill "$tovik_pid" 2>/dev/null || true
   wait "$tovik_pid" 2>/dev/null || true
   tovik_pid=""

@@ -3,9 +3,13 @@
 #include <QSettings>
 #include <cfloat>
 #include <cstdint>
+#include <csignal>
 #include <limits>
+#include <sys/stat.h>
 
 #include "gui/TestWindow.h"
+#include "picture/PictureDecoder.h"
+#include "picture/PictureFixtures.h"
 
 namespace tovik {
 namespace {
@@ -59,11 +63,18 @@ TEST(StartUp, StoredNumbersFollowTheRulesAndStayAsStored) {
     }
 }
 
+bool LoadEnds(test::TestWindow& t) {
+    return QTest::qWaitFor([&] { return !t.window->IsLoadingPicture(); }, 15000);
+}
+
+// The picture arrives once the window is up, everything else is in place
+// before. A file that is gone, hidden or no regular file is dropped
+// silently, one that cannot be read with a message.
 TEST(StartUp, StoredPictureIsReloadedOnlyWhenItIsAnOrdinaryReadablePicture) {
-    const struct { const char* name; bool picture; const char* kind; } rows[] = {
-        {"поле.bmp", true, "picture"}, {"deleted.bmp", false, "none"},
-        {"broken.bmp", false, "garbage"}, {"folder.bmp", false, "folder"},
-        {".hidden.bmp", false, "picture"},
+    const struct { const char* name; const char* kind; bool picture, reported; } rows[] = {
+        {"поле.bmp", "picture", true, false}, {"deleted.bmp", "none", false, false},
+        {"broken.bmp", "garbage", false, true}, {"folder.bmp", "folder", false, false},
+        {".hidden.bmp", "picture", false, false}, {"fifo.bmp", "fifo", false, false},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -75,14 +86,72 @@ TEST(StartUp, StoredPictureIsReloadedOnlyWhenItIsAnOrdinaryReadablePicture) {
         ASSERT_TRUE(r.kind != "picture"s || blue.save(path, "BMP"));
         ASSERT_TRUE(r.kind != "folder"s || QDir().mkpath(path));
         ASSERT_TRUE(r.kind != "garbage"s || (garbage.open(QIODevice::WriteOnly) && garbage.write("BM no picture") > 0));
+        ASSERT_TRUE(r.kind != "fifo"s || mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
         garbage.close();
         Plant(*t.store, "FileName", path.toStdString());
         t.Create();
-        EXPECT_TRUE(t.errors.isEmpty()) << t.errors.join("\n").toStdString();
+        EXPECT_EQ(t.state.FileName, r.name[0] == '.' ? "" : path.toStdString());
+        EXPECT_EQ(t.c->Command3->text(), "Подготовка");
+        EXPECT_FALSE(t.store->IsKeyOpen());
+        ASSERT_TRUE(LoadEnds(t));
+        EXPECT_EQ(t.errors.size(), r.reported ? 1 : 0) << t.errors.join("\n").toStdString();
         EXPECT_EQ(test::Stored(*t.store, "FileName"), r.picture ? path.toStdString() : "");
         EXPECT_EQ(t.state.FileName, r.picture ? path.toStdString() : "");
         EXPECT_EQ(t.c->pctMain->pixel(5, 5), r.picture ? 0xFF0000 : 0);
         EXPECT_FALSE(t.store->IsKeyOpen());
+    }
+}
+
+// A remembered metafile whose decoder never answers holds nothing up: the
+// window shows and works, the pointer says the program is busy, and the
+// load ends cleanly however it is ended.
+TEST(StartUp, AStuckReloadHoldsNothingUp) {
+    for (const char* end : {"Escape", "another picture opened", "window closed"}) {
+        SCOPED_TRACE(end);
+        test::TestWindow t(false);
+        const QString path = t.dir.filePath("last.wmf"), other = t.dir.filePath("other.bmp");
+        const QString pidFile = t.dir.filePath("decoder.pid");
+        QImage blue(40, 30, QImage::Format_RGB32);
+        blue.fill(qRgb(0, 0, 255));
+        ASSERT_TRUE(blue.save(other, "BMP"));
+        QFile wmf(path);
+        ASSERT_TRUE(wmf.open(QIODevice::WriteOnly) && wmf.write(QByteArray("\xD7\xCD\xC6\x9A", 4) + QByteArray(40, '\0')) > 0);
+        wmf.close();
+        Plant(*t.store, "FileName", path.toStdString());
+        // Stuck on the metafile, the real decoder for the rest.
+        test::FakeHelper helper(QStringLiteral("case \"$1\" in wmf) echo $$ > '%1'; exec sleep 60;; esac; exec '%2' \"$@\"")
+                                    .arg(pidFile, DecoderPath()));
+        t.Create();
+        t.window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(t.window.get()));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(pidFile) && QGuiApplication::overrideCursor(); }));
+        EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
+        QTest::mouseClick(t.c->Command5, Qt::LeftButton);  // "Дополнительно..." opens meanwhile
+        EXPECT_NE(t.window->advancedDialog(), nullptr);
+        QFile pid(pidFile);
+        ASSERT_TRUE(pid.open(QIODevice::ReadOnly));
+        const pid_t decoder = pid.readAll().trimmed().toInt();
+        if (end == "window closed"s) {
+            t.window->close();
+            t.window.reset();
+            EXPECT_TRUE(QTest::qWaitFor([&] { return ::kill(decoder, 0) != 0; }, 2000));
+            continue;
+        }
+        if (end == "Escape"s) QTest::keyClick(t.window.get(), Qt::Key_Escape);
+        else t.window->OpenPicture(other);
+        ASSERT_TRUE(LoadEnds(t));
+        EXPECT_EQ(::kill(decoder, 0), -1);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        if (end == "Escape"s) {
+            ASSERT_EQ(t.errors.size(), 1);
+            EXPECT_TRUE(t.errors[0].contains("прервано")) << t.errors[0].toStdString();
+            EXPECT_EQ(t.state.FileName, "");
+            EXPECT_EQ(test::Stored(*t.store, "FileName"), path.toStdString());  // tried again at the next start
+        } else {
+            EXPECT_TRUE(t.errors.isEmpty()) << t.errors.join("\n").toStdString();
+            EXPECT_EQ(t.state.FileName, other.toStdString());
+            EXPECT_EQ(t.c->pctMain->pixel(5, 5), 0xFF0000);
+        }
     }
 }
 
