@@ -15,6 +15,7 @@
 #include "model/NumberText.h"
 #include "model/SimState.h"
 #include "settings/SettingsStore.h"
+#include "ui/Controls.h"
 #include "ui/MainWindowControls.h"
 #include "ui/PictureArea.h"
 #include "ui/WindowServices.h"
@@ -113,7 +114,7 @@ void StartUpSequence::LoadPicture() {
         if (IsOrdinaryFile(path) && services_.loadPicture && services_.loadPicture(path, &image, &error)) {
             state_.FileName = text;
             c_.pctMain->setPicture(image);
-            c_.Command3->setText(QStringLiteral("Подготовка"));
+            SetPreparationCaption(c_.Command3, false);
             return;
         }
     }
