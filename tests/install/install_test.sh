@@ -7,6 +7,7 @@
 #     named in its settings at start and clears the name when it cannot read
 #     the picture, so under an Xvfb of our own: once the window shows, the
 #     name must still be there; and with the helper removed, it must be gone.
+#     The second start has English chosen: its window has the English title.
 #
 #   install_test.sh BUILD_DIR EXPECTED_FILES HELPER (relative to the prefix) WMF
 set -euo pipefail
@@ -57,12 +58,13 @@ done
 [ -n "$display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 mkdir -m 700 "$work/runtime"
 
-# Starts the moved tovik over settings that name the picture, waits for its
-# window and prints the picture name the settings hold afterwards.
+# Starts the moved tovik over settings that name the picture (and the
+# language $3), waits for its window of title $2 and prints the picture name
+# the settings hold afterwards.
 stored_name_after_start() {
-  local config="$work/config-$1"
+  local config="$work/config-$1" title="$2"
   mkdir -p "$config/Quillfeather"
-  printf '[General]\nFileName=%s\n' "$work/picture.wmf" >"$config/Quillfeather/Tovik.conf"
+  printf '[General]\nFileName=%s\nLanguage=%s\n' "$work/picture.wmf" "$3" >"$config/Quillfeather/Tovik.conf"
   env -u TOVIK_BINARY_DIR DISPLAY=":$display" QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$config" \
     XDG_RUNTIME_DIR="$work/runtime" "$moved/bin/tovik" >"$work/tovik-$1.log" 2>&1 &
   tovik_pid=$!
@@ -79,14 +81,14 @@ stored_name_after_start() {
   wait "$tovik_pid" 2>/dev/null || true
   tovik_pid=""
   if [ -z "$shown" ]; then
-    echo "FAIL: the window of the moved tovik never showed" >&2
+    echo "FAIL: the window \"$title\" of the moved tovik never showed" >&2
     cat "$work/tovik-$1.log" >&2
     return 1
   fi
   sed -n 's/^FileName=//p' "$config/Quillfeather/Tovik.conf"
 }
 
-kept="$(stored_name_after_start with-helper)"
+kept="$(stored_name_after_start with-helper "$title" ru)"
 if [ "$kept" != "$work/picture.wmf" ]; then
   echo "FAIL: the moved tovik could not read the WMF picture with its helper $helper (settings now hold \"$kept\")"
   exit 1
@@ -94,9 +96,9 @@ fi
 echo "  $moved/bin/tovik decoded the WMF picture with $moved/$helper"
 
 rm "$moved/$helper"
-cleared="$(stored_name_after_start without-helper)"
+cleared="$(stored_name_after_start without-helper "Electric Field" en)"
 if [ -n "$cleared" ]; then
   echo "FAIL: without its helper the moved tovik still read the WMF picture (found another helper?)"
   exit 1
 fi
-echo "  without the helper it cannot, and forgets the picture"
+echo "  without the helper it cannot, and forgets the picture; in English, its window is \"Electric Field\""

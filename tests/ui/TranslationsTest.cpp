@@ -11,6 +11,7 @@
 
 #include "gui/TestWindow.h"
 #include "ui/AdvancedDialog.h"
+#include "ui/RunProgress.h"
 #include "ui/WindowServices.h"
 #include "ui/Translations.h"
 
@@ -96,6 +97,20 @@ TEST(Translations, EnglishAndBackSwitchEveryWindowAndAreRemembered) {
         EXPECT_EQ(next.findChild<QAction*>("mnEnglish")->isChecked(), row.english);
     }
     delete qtRussian;
+}
+
+// The end of "Пуск" counts its squares in the grammar of either language.
+TEST(Translations, RunSummaryCountsSquaresInEitherLanguage) {
+    const struct { Language language; long done, total; const char* said; } rows[] = {
+        {Language::Russian, 1, 21, "«Пуск» остановлен: 1 из 21 квадрата за 0.50 с."},
+        {Language::English, 1, 21, "“Start” stopped: 1 of 21 squares in 0.50 s."},
+        {Language::English, 1, 1, "“Start” finished: 1 of 1 square in 0.50 s."},
+        {Language::English, 11, 11, "“Start” finished: 11 of 11 squares in 0.50 s."},
+    };
+    for (const auto& row : rows) {
+        const test::InLanguage speaking(row.language);
+        EXPECT_EQ(RunSummary(row.done, row.total, 0.5), QString::fromUtf8(row.said));
+    }
 }
 
 }  // namespace
