@@ -1,6 +1,7 @@
 #include "ui/RunProgress.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QProgressBar>
 #include <algorithm>
 #include <climits>
@@ -50,13 +51,24 @@ RunProgress::RunProgress(QProgressBar& bar, WindowNotice& notice, bool nested)
     sincePaint_.start();
     paintLater_.setSingleShot(true);
     QObject::connect(&paintLater_, &QTimer::timeout, [this] { Show(); });
+    SetTexts();
+    bar_.setTextVisible(true);
+    bar_.installEventFilter(this);
+}
+
+void RunProgress::SetTexts() {
     bar_.setFormat(QCoreApplication::translate("tovik::RunProgress", "%v из %m — Esc останавливает «Пуск»"));
     bar_.setToolTip(QCoreApplication::translate("tovik::RunProgress",
                                                 "Клавиша Esc останавливает «Пуск»; нарисованные линии остаются."));
-    bar_.setTextVisible(true);
+}
+
+bool RunProgress::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &bar_ && event->type() == QEvent::LanguageChange) SetTexts();
+    return false;
 }
 
 RunProgress::~RunProgress() {
+    bar_.removeEventFilter(this);
     paintLater_.stop();
     bar_.setFormat(oldFormat_);
     bar_.setToolTip(oldToolTip_);
