@@ -46,7 +46,9 @@ rm -rf "$work/dest"
 moved="$work/elsewhere/tovik"
 cp "$wmf" "$work/picture.wmf"
 
-# An Xvfb of our own on a display number it picks itself.
+# An Xvfb of our own on a display number it picks itself. The file it writes
+# the number to exists before the loop reads it.
+: >"$work/display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
