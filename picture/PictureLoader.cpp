@@ -49,34 +49,48 @@ namespace {
 
 // The message for the user, naming the file as %1.
 QString Message(PictureProblem problem) {
+    // Read in the language of the windows.
+    const auto translated = [](const char* text) { return QCoreApplication::translate("tovik::PictureLoader", text); };
     switch (problem) {
         case PictureProblem::None: break;
-        case PictureProblem::NotFound: return QStringLiteral("Файл «%1» не найден.");
-        case PictureProblem::NoAccess: return QStringLiteral("Не удаётся открыть файл «%1»: нет доступа.");
-        case PictureProblem::NotAFile: return QStringLiteral("«%1» — не файл, а папка или устройство.");
-        case PictureProblem::Unreadable: return QStringLiteral("Не удаётся прочитать файл «%1».");
-        case PictureProblem::Empty: return QStringLiteral("Файл «%1» пуст: рисунка в нём нет.");
+        case PictureProblem::NotFound: return translated(QT_TRANSLATE_NOOP("tovik::PictureLoader", "Файл «%1» не найден."));
+        case PictureProblem::NoAccess:
+            return translated(QT_TRANSLATE_NOOP("tovik::PictureLoader", "Не удаётся открыть файл «%1»: нет доступа."));
+        case PictureProblem::NotAFile:
+            return translated(QT_TRANSLATE_NOOP("tovik::PictureLoader", "«%1» — не файл, а папка или устройство."));
+        case PictureProblem::Unreadable:
+            return translated(QT_TRANSLATE_NOOP("tovik::PictureLoader", "Не удаётся прочитать файл «%1»."));
+        case PictureProblem::Empty:
+            return translated(QT_TRANSLATE_NOOP("tovik::PictureLoader", "Файл «%1» пуст: рисунка в нём нет."));
         case PictureProblem::TooLarge:
-            return QStringLiteral("Рисунок «%1» слишком велик: допускается не более %2 точек по ширине "
-                                  "и по высоте.")
+            return translated(QT_TRANSLATE_NOOP("tovik::PictureLoader",
+                                        "Рисунок «%1» слишком велик: допускается не более %2 точек по ширине "
+                                        "и по высоте."))
                 .arg(QStringLiteral("%1"), QString::number(metafile::kMaxPictureSide));
         case PictureProblem::NotPicture:
-            return QStringLiteral(
-                "Файл «%1» не удаётся прочитать как рисунок: его формат не поддерживается или файл повреждён.");
+            return translated(QT_TRANSLATE_NOOP("tovik::PictureLoader",
+                                        "Файл «%1» не удаётся прочитать как рисунок: его формат не поддерживается "
+                                        "или файл повреждён."));
         case PictureProblem::BadMetafile:
-            return QStringLiteral("Не удаётся прочитать метафайл «%1»: файл повреждён или его формат "
-                                  "не поддерживается.");
+            return translated(QT_TRANSLATE_NOOP("tovik::PictureLoader",
+                                        "Не удаётся прочитать метафайл «%1»: файл повреждён или его формат "
+                                        "не поддерживается."));
         case PictureProblem::DecoderMissing:
-            return QStringLiteral("Не удаётся прочитать рисунок «%1»: не найдена программа чтения "
-                                  "рисунков tovik-decoder.");
+            return translated(QT_TRANSLATE_NOOP("tovik::PictureLoader",
+                                        "Не удаётся прочитать рисунок «%1»: не найдена программа чтения "
+                                        "рисунков tovik-decoder."));
         case PictureProblem::CutShort:
-            return QStringLiteral("Файл «%1» обрезан: рисунок записан в нём не полностью.");
+            return translated(QT_TRANSLATE_NOOP("tovik::PictureLoader",
+                                        "Файл «%1» обрезан: рисунок записан в нём не полностью."));
         case PictureProblem::TimedOut:
-            return QStringLiteral("Не удаётся прочитать рисунок «%1»: чтение заняло слишком много "
-                                  "времени и было прервано.");
-        case PictureProblem::Cancelled: return QStringLiteral("Чтение рисунка «%1» прервано.");
+            return translated(QT_TRANSLATE_NOOP("tovik::PictureLoader",
+                                        "Не удаётся прочитать рисунок «%1»: чтение заняло слишком много "
+                                        "времени и было прервано."));
+        case PictureProblem::Cancelled:
+            return translated(QT_TRANSLATE_NOOP("tovik::PictureLoader", "Чтение рисунка «%1» прервано."));
         case PictureProblem::Busy:
-            return QStringLiteral("Рисунок «%1» не открыт: программа ещё читает другой рисунок.");
+            return translated(QT_TRANSLATE_NOOP("tovik::PictureLoader",
+                                        "Рисунок «%1» не открыт: программа ещё читает другой рисунок."));
     }
     return QString();
 }

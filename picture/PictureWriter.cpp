@@ -1,6 +1,7 @@
 #include "picture/PictureWriter.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImageWriter>
@@ -40,10 +41,13 @@ bool Write(const QImage& image, const QByteArray& path, const QString& shown, co
     if (outcome == Outcome::Written) return true;
     if (error)
         *error = outcome == Outcome::NotRegular
-                     ? QStringLiteral("Не удаётся сохранить рисунок в «%1»: это не обычный файл, а папка, "
-                                      "канал или устройство. Выберите другое имя файла.")
+                     ? QCoreApplication::translate("tovik::PictureWriter",
+                                                   "Не удаётся сохранить рисунок в «%1»: это не обычный файл, "
+                                                   "а папка, канал или устройство. Выберите другое имя файла.")
                            .arg(shown)
-                     : QStringLiteral("Не удаётся сохранить рисунок в файл «%1»: запись в него невозможна.")
+                     : QCoreApplication::translate("tovik::PictureWriter",
+                                                   "Не удаётся сохранить рисунок в файл «%1»: запись в него "
+                                                   "невозможна.")
                            .arg(shown);
     return false;
 }

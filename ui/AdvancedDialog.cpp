@@ -21,8 +21,6 @@ namespace tovik {
 
 namespace {
 
-const QString Title = QStringLiteral("Дополнительные параметры программы");
-
 // The dialog's labels size themselves to their text.
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int l, int t, int w, int h) {
     return tovik::MakeLabel(parent, name, text, l, t, w, h, true);
@@ -52,7 +50,6 @@ AdvancedDialog::AdvancedDialog(SimState& state, SettingsStore& store, const Wind
       store_(store),
       services_(services) {
     setObjectName("frmAdvanced");
-    setWindowTitle(Title);
     setFont(DialogFont());
     resize(450, 147);
     createControls();
@@ -60,30 +57,41 @@ AdvancedDialog::AdvancedDialog(SimState& state, SettingsStore& store, const Wind
 }
 
 void AdvancedDialog::createControls() {
-    Label5 = MakeLabel(this, "Label5",
-                       QStringLiteral("Максимальное время нахождение ветви линии напряжённости (с)"), 8, 8,
-                       338, 13);
-    Label6 = MakeLabel(this, "Label6",
-                       QStringLiteral("Максимально допустимая напряжённость для нахождения линии"), 8, 32,
-                       334, 13);
-    Label7 = MakeLabel(this, "Label7",
-                       QStringLiteral("Размер квадратной области, на которые делится изображение"), 8, 56,
-                       324, 13);
-    Label1 = MakeLabel(this, "Label1", QStringLiteral("Плотность заряда в самых ярких синих точках рисунка"),
-                       8, 80, 282, 13);
+    // The texts are set by retranslateUi.
+    Label5 = MakeLabel(this, "Label5", QString(), 8, 8, 338, 13);
+    Label6 = MakeLabel(this, "Label6", QString(), 8, 32, 334, 13);
+    Label7 = MakeLabel(this, "Label7", QString(), 8, 56, 324, 13);
+    Label1 = MakeLabel(this, "Label1", QString(), 8, 80, 282, 13);
     txtTime = MakeTextBox(this, "txtTime", 8);
     txtMax = MakeTextBox(this, "txtMax", 32);
     txtYo = MakeTextBox(this, "txtYo", 56);
     txtCharge = MakeTextBox(this, "txtCharge", 80);
-    Command1 = MakeButton(this, "Command1", QStringLiteral("ОК"), 288);
+    Command1 = MakeButton(this, "Command1", QString(), 288);
     Command1->setDefault(true);
-    Command2 = MakeButton(this, "Command2", QStringLiteral("Отмена"), 368);
+    Command2 = MakeButton(this, "Command2", QString(), 368);
+    retranslateUi();
 
     QWidget* chain[] = {txtYo, txtTime, txtMax, Command1, Command2, txtCharge};
     for (std::size_t i = 1; i < std::size(chain); ++i) setTabOrder(chain[i - 1], chain[i]);
 
     connect(Command1, &QPushButton::clicked, this, [this] { RunGuarded(this, services_.showError, [this] { Command1_Click(); }); });
     connect(Command2, &QPushButton::clicked, this, [this] { RunGuarded(this, services_.showError, [this] { Command2_Click(); }); });
+}
+
+void AdvancedDialog::retranslateUi() {
+    setWindowTitle(tr("Дополнительные параметры программы"));
+    Label5->setText(tr("Максимальное время нахождение ветви линии напряжённости (с)"));
+    Label6->setText(tr("Максимально допустимая напряжённость для нахождения линии"));
+    Label7->setText(tr("Размер квадратной области, на которые делится изображение"));
+    Label1->setText(tr("Плотность заряда в самых ярких синих точках рисунка"));
+    for (QLabel* label : {Label5, Label6, Label7, Label1}) label->adjustSize();
+    Command1->setText(tr("ОК"));
+    Command2->setText(tr("Отмена"));
+}
+
+void AdvancedDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslateUi();
+    QDialog::changeEvent(event);
 }
 
 void AdvancedDialog::Form_Load() {
@@ -107,7 +115,7 @@ QString AdvancedDialog::refusal(QLineEdit** field) const {
         return r >= 1 && r <= DrawingHeight;
     };
     const auto charge = [](double v) { return FitsSingle(v) && static_cast<float>(v) != 0; };
-    const QString positiveRange = QStringLiteral("число больше 0 и не больше %1").arg(largest);
+    const QString positiveRange = tr("число больше 0 и не больше %1").arg(largest);
     const struct {
         QLineEdit* box;
         QLabel* label;
@@ -117,14 +125,13 @@ QString AdvancedDialog::refusal(QLineEdit** field) const {
         {txtTime, Label5, positive, positiveRange},
         {txtMax, Label6, positive, positiveRange},
         {txtYo, Label7, square,
-         QStringLiteral("целое число от 1 до %1 (дробное число округляется до ближайшего целого)")
-             .arg(DrawingHeight)},
-        {txtCharge, Label1, charge, QStringLiteral("число от -%1 до %1, не равное 0").arg(largest)},
+         tr("целое число от 1 до %1 (дробное число округляется до ближайшего целого)").arg(DrawingHeight)},
+        {txtCharge, Label1, charge, tr("число от -%1 до %1, не равное 0").arg(largest)},
     };
     for (const auto& f : fields) {
         if (f.accepts(NumberOf(f.box))) continue;
         *field = f.box;
-        return QStringLiteral("В поле «%1» должно быть %2.").arg(f.label->text(), f.range);
+        return tr("В поле «%1» должно быть %2.").arg(f.label->text(), f.range);
     }
     return QString();
 }

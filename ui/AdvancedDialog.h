@@ -35,6 +35,8 @@ public:
     void Command2_Click();
 
 protected:
+    // A change of language sets every text again.
+    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -52,6 +54,7 @@ private:
     QPushButton* Command2 = nullptr;  // "Отмена"
 
     void createControls();
+    void retranslateUi();
     // The message for the first text "ОК" cannot take, or an empty text.
     QString refusal(QLineEdit** field) const;
 

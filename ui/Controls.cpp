@@ -1,5 +1,6 @@
 #include "ui/Controls.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 
@@ -20,6 +21,20 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int le
     label->setGeometry(left, top, width, height);
     if (sizedToText) label->adjustSize();
     return label;
+}
+
+namespace {
+constexpr const char* PreparedProperty = "prepared";
+}  // namespace
+
+void SetPreparationCaption(QPushButton* button, bool prepared) {
+    button->setProperty(PreparedProperty, prepared);
+    button->setText(prepared ? QCoreApplication::translate("tovik::MainWindow", "Переподготовка")
+                             : QCoreApplication::translate("tovik::MainWindow", "Подготовка"));
+}
+
+void RetranslatePreparationCaption(QPushButton* button) {
+    SetPreparationCaption(button, button->property(PreparedProperty).toBool());
 }
 
 }  // namespace tovik

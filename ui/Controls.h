@@ -15,5 +15,11 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
 // corner.
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top, int width,
                   int height, bool sizedToText);
+// Sets the caption of "Подготовка" (Command3): "Переподготовка" once a
+// Preparation of the shown picture has ended, "Подготовка" before. The button
+// remembers which, so that the caption follows a change of language.
+void SetPreparationCaption(QPushButton* button, bool prepared);
+// The caption again, in the language now in use.
+void RetranslatePreparationCaption(QPushButton* button);
 
 }  // namespace tovik

@@ -1,5 +1,6 @@
 #include "ui/ErrorGuard.h"
 
+#include <QCoreApplication>
 #include <exception>
 #include <new>
 
@@ -8,15 +9,17 @@ namespace tovik {
 QString RunTimeErrorMessage(RunTimeErrorKind kind) {
     switch (kind) {
         case RunTimeErrorKind::Overflow:
-            return QStringLiteral("Ошибка выполнения: переполнение.");
+            return QCoreApplication::translate("tovik::ErrorGuard", "Ошибка выполнения: переполнение.");
         case RunTimeErrorKind::SubscriptOutOfRange:
-            return QStringLiteral("Ошибка выполнения: индекс за пределами диапазона.");
+            return QCoreApplication::translate("tovik::ErrorGuard",
+                                               "Ошибка выполнения: индекс за пределами диапазона.");
         case RunTimeErrorKind::DivisionByZero:
-            return QStringLiteral("Ошибка выполнения: деление на ноль.");
+            return QCoreApplication::translate("tovik::ErrorGuard", "Ошибка выполнения: деление на ноль.");
         case RunTimeErrorKind::InvalidOperation:
-            return QStringLiteral("Ошибка выполнения: недопустимая операция с плавающей точкой.");
+            return QCoreApplication::translate("tovik::ErrorGuard",
+                                               "Ошибка выполнения: недопустимая операция с плавающей точкой.");
     }
-    return QStringLiteral("Ошибка выполнения.");
+    return QCoreApplication::translate("tovik::ErrorGuard", "Ошибка выполнения.");
 }
 
 void RunGuarded(QWidget* parent, const ErrorPresenter& show, const std::function<void()>& handler) {
@@ -25,9 +28,10 @@ void RunGuarded(QWidget* parent, const ErrorPresenter& show, const std::function
     } catch (const RunTimeError& e) {
         show(parent, RunTimeErrorMessage(e.kind()));
     } catch (const std::bad_alloc&) {
-        show(parent, QStringLiteral("Недостаточно памяти для выполнения команды."));
+        show(parent, QCoreApplication::translate("tovik::ErrorGuard", "Недостаточно памяти для выполнения команды."));
     } catch (const std::exception& e) {
-        show(parent, QStringLiteral("Внутренняя ошибка: %1").arg(QString::fromUtf8(e.what())));
+        show(parent, QCoreApplication::translate("tovik::ErrorGuard", "Внутренняя ошибка: %1")
+                         .arg(QString::fromUtf8(e.what())));
     }
 }
 

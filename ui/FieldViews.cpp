@@ -34,15 +34,15 @@ FieldViews::FieldViews(QWidget& window, MainWindowControls& c, SimState& state, 
     setObjectName("FieldViews");
     // The window prepares the same picture again and again, off its own thread.
     solver_.SetMeasuredPlans(true);
-    const auto item = [&](const char* name, const QString& text) {
-        QAction* a = c_.Menu->addAction(text);
+    const auto item = [&](const char* name) {
+        QAction* a = c_.Menu->addAction(QString());
         a->setObjectName(name);
         a->setCheckable(true);
         return a;
     };
-    equipotentials_ = item("mnEquipotentials", QStringLiteral("Эквипотенциали"));
-    fieldMap_ = item("mnFieldMap", QStringLiteral("Карта напряжённости"));
-    potentialMap_ = item("mnPotentialMap", QStringLiteral("Карта потенциала"));
+    equipotentials_ = item("mnEquipotentials");
+    fieldMap_ = item("mnFieldMap");
+    potentialMap_ = item("mnPotentialMap");
     LoadSettings();
     for (QAction* a : {equipotentials_, fieldMap_, potentialMap_})
         connect(a, &QAction::triggered, this, [this, a] { ItemToggled(a); });
@@ -50,7 +50,14 @@ FieldViews::FieldViews(QWidget& window, MainWindowControls& c, SimState& state, 
     // In the free space of the panel's lower row, between "Выход" and
     // "Сохранить", so that the three read-outs keep their places and sizes.
     potential_ = MakeLabel(c_.frmControl, "Phi", "0", 184, 60, 84, 17, false);
-    potential_->setToolTip(QStringLiteral("Потенциал в данной точке"));
+    Retranslate();
+}
+
+void FieldViews::Retranslate() {
+    equipotentials_->setText(tr("Эквипотенциали"));
+    fieldMap_->setText(tr("Карта напряжённости"));
+    potentialMap_->setText(tr("Карта потенциала"));
+    potential_->setToolTip(tr("Потенциал в данной точке"));
 }
 
 FieldViews::~FieldViews() {
@@ -149,7 +156,7 @@ void FieldViews::Finished(const std::shared_ptr<Result>& r) {
     if (!r->failure.isEmpty()) {
         // Reported once; the views stay off and the window goes on.
         if (!failureReported_)
-            services_.showError(&window_, QStringLiteral("Поле не удалось рассчитать: ") + r->failure);
+            services_.showError(&window_, tr("Поле не удалось рассчитать: %1").arg(r->failure));
         failureReported_ = true;
         if (current) solveNeeded_ = false;
         c_.pctMain->setViews(c_.pctMain->picture());

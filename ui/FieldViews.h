@@ -40,6 +40,8 @@ public:
     // Waits for a computation that is still running.
     ~FieldViews() override;
 
+    // The texts of the items and the read-out's tip, in the language in use.
+    void Retranslate();
     // A Preparation has ended: the field of the new charge model.
     void ModelPrepared();
     // The potential at the pointer, when the grid of the shown picture is

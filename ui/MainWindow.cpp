@@ -24,6 +24,7 @@
 #include "ui/Controls.h"
 #include "ui/ErrorGuard.h"
 #include "ui/FieldViews.h"
+#include "ui/LanguageChoice.h"
 #include "ui/MainWindowControls.h"
 #include "ui/PictureArea.h"
 #include "ui/PictureCommands.h"
@@ -44,9 +45,8 @@ void BringToFront(QWidget* window) {
     window->activateWindow();
 }
 
-QGroupBox* MakeFrame(QWidget* parent, const char* name, const QString& text, int l, int t, int w,
-                     int h) {
-    auto* g = new QGroupBox(text, parent);
+QGroupBox* MakeFrame(QWidget* parent, const char* name, int l, int t, int w, int h) {
+    auto* g = new QGroupBox(parent);
     g->setObjectName(name);
     g->setGeometry(l, t, w, h);
     return g;
@@ -76,7 +76,6 @@ MainWindow::MainWindow(SimState& state, SettingsStore& store, WindowServices ser
       services_(std::move(services)),
       c_(std::make_unique<MainWindowControls>()) {
     setObjectName("frmMain");
-    setWindowTitle(QStringLiteral("Электрическое поле"));
     setFixedSize(800, 600);
     setFont(DialogFont());
     setAcceptDrops(true);
@@ -85,6 +84,9 @@ MainWindow::MainWindow(SimState& state, SettingsStore& store, WindowServices ser
     host_ = std::make_unique<WindowHost>(*this, *c_, state_, store_, services_);
     files_ = std::make_unique<PictureCommands>(*this, *c_, state_, store_, services_);
     views_ = std::make_unique<FieldViews>(*this, *c_, state_, store_, services_);
+    // After every other item of "Меню".
+    language_ = new LanguageChoice(*c_->Menu, store_);
+    retranslateUi();
     setTabOrderChain();
     connectHandlers();
     Form_Load();
@@ -98,37 +100,30 @@ MainWindow::~MainWindow() {
 
 void MainWindow::createControls() {
     MainWindowControls& c = *c_;
-    c.frmControl = MakeFrame(this, "frmControl", QStringLiteral("Панель управления"), 336, 0, 457, 105);
-    c.Command8 = MakeButton(c.frmControl, "Command8", QStringLiteral("Сохранить"), 272, 56, 65, 25);
-    c.Command7 = MakeButton(c.frmControl, "Command7", QStringLiteral("Открыть"), 272, 24, 65, 25);
-    c.Command6 = MakeButton(c.frmControl, "Command6", QStringLiteral("О программе..."), 344, 56, 105, 25);
-    c.Command1 = MakeButton(c.frmControl, "Command1", QStringLiteral("Выход"), 112, 56, 65, 25);
-    c.Command2 = MakeButton(c.frmControl, "Command2", QStringLiteral("Пуск"), 112, 24, 65, 25);
+    // The texts are set by retranslateUi.
+    c.frmControl = MakeFrame(this, "frmControl", 336, 0, 457, 105);
+    c.Command8 = MakeButton(c.frmControl, "Command8", QString(), 272, 56, 65, 25);
+    c.Command7 = MakeButton(c.frmControl, "Command7", QString(), 272, 24, 65, 25);
+    c.Command6 = MakeButton(c.frmControl, "Command6", QString(), 344, 56, 105, 25);
+    c.Command1 = MakeButton(c.frmControl, "Command1", QString(), 112, 56, 65, 25);
+    c.Command2 = MakeButton(c.frmControl, "Command2", QString(), 112, 24, 65, 25);
     c.Command2->setEnabled(false);
-    c.Command3 = MakeButton(c.frmControl, "Command3", QStringLiteral("Подготовка"), 8, 24, 97, 25);
-    c.Command4 = MakeButton(c.frmControl, "Command4", QStringLiteral("Очистка"), 8, 56, 97, 25);
-    c.Command5 = MakeButton(c.frmControl, "Command5", QStringLiteral("Дополнительно..."), 344, 24, 105, 25);
+    c.Command3 = MakeButton(c.frmControl, "Command3", QString(), 8, 24, 97, 25);
+    c.Command4 = MakeButton(c.frmControl, "Command4", QString(), 8, 56, 97, 25);
+    c.Command5 = MakeButton(c.frmControl, "Command5", QString(), 344, 24, 105, 25);
     c.Er = MakeLabel(c.frmControl, "Er", "0", 320, 85, 129, 17, false);
-    c.Er->setToolTip(QStringLiteral("Плотность заряда в данной точке: заряд клетки под указателем на одну "
-                                    "точку рисунка; сразу после подготовки — сколько секунд она шла"));
     c.Ex = MakeLabel(c.frmControl, "Ex", "0", 8, 85, 153, 17, false);
-    c.Ex->setToolTip(QStringLiteral("X-составляющая вектора напряжённости: горизонтальная составляющая "
-                                    "поля под указателем (вправо — больше нуля)"));
     c.Ey = MakeLabel(c.frmControl, "Ey", "0", 160, 85, 153, 17, false);
-    c.Ey->setToolTip(QStringLiteral("Y-составляющая вектора напряжённости: вертикальная составляющая "
-                                    "поля под указателем (вниз — больше нуля)"));
 
-    c.frmDraw = MakeFrame(this, "frmDraw", QStringLiteral("Параметры нахождения линий напряжённости"), 8,
-                        56, 321, 49);
+    c.frmDraw = MakeFrame(this, "frmDraw", 8, 56, 321, 49);
     c.sldrDraw = MakeSlider(c.frmDraw, "sldrDraw", 1, 10, 7);
-    c.Label3 = MakeLabel(c.frmDraw, "Label3", QStringLiteral("Быстрее"), 8, 24, 44, 13, true);
-    c.Label4 = MakeLabel(c.frmDraw, "Label4", QStringLiteral("Точнее"), 272, 24, 36, 13, true);
+    c.Label3 = MakeLabel(c.frmDraw, "Label3", QString(), 8, 24, 44, 13, true);
+    c.Label4 = MakeLabel(c.frmDraw, "Label4", QString(), 272, 24, 36, 13, true);
 
-    c.frmCalc = MakeFrame(this, "frmCalc", QStringLiteral("Параметры вычисления напряжённости поля"), 8, 0,
-                        321, 49);
+    c.frmCalc = MakeFrame(this, "frmCalc", 8, 0, 321, 49);
     c.sldrCalc = MakeSlider(c.frmCalc, "sldrCalc", 0, 5, 2);
-    c.Label1 = MakeLabel(c.frmCalc, "Label1", QStringLiteral("Быстрее"), 8, 24, 44, 13, true);
-    c.Label2 = MakeLabel(c.frmCalc, "Label2", QStringLiteral("Точнее"), 272, 24, 36, 13, true);
+    c.Label1 = MakeLabel(c.frmCalc, "Label1", QString(), 8, 24, 44, 13, true);
+    c.Label2 = MakeLabel(c.frmCalc, "Label2", QString(), 272, 24, 36, 13, true);
 
     c.prBar = new QProgressBar(this);
     c.prBar->setObjectName("prBar");
@@ -144,15 +139,51 @@ void MainWindow::createControls() {
 
     c.lblNotice = new WindowNotice(this);
 
-    c.Menu = new QMenu(QStringLiteral("Меню"), this);
+    c.Menu = new QMenu(this);
     c.Menu->setObjectName("Menu");
-    c.mnCharge = c.Menu->addAction(QStringLiteral("Средний заряд"));
+    c.mnCharge = c.Menu->addAction(QString());
     c.mnCharge->setObjectName("mnCharge");
-    c.mnClear = c.Menu->addAction(QStringLiteral("Очистка поля"));
+    c.mnClear = c.Menu->addAction(QString());
     c.mnClear->setObjectName("mnClear");
-    c.mnLines = c.Menu->addAction(QStringLiteral("Нахождение линий"));
+    c.mnLines = c.Menu->addAction(QString());
     c.mnLines->setObjectName("mnLines");
     c.lblNotice->ClearOnCommands(c);
+}
+
+void MainWindow::retranslateUi() {
+    MainWindowControls& c = *c_;
+    setWindowTitle(tr("Электрическое поле"));
+    c.frmControl->setTitle(tr("Панель управления"));
+    c.Command8->setText(tr("Сохранить"));
+    c.Command7->setText(tr("Открыть"));
+    c.Command6->setText(tr("О программе..."));
+    c.Command1->setText(tr("Выход"));
+    c.Command2->setText(tr("Пуск"));
+    RetranslatePreparationCaption(c.Command3);
+    c.Command4->setText(tr("Очистка"));
+    c.Command5->setText(tr("Дополнительно..."));
+    c.Er->setToolTip(tr("Плотность заряда в данной точке: заряд клетки под указателем на одну "
+                        "точку рисунка; сразу после подготовки — сколько секунд она шла"));
+    c.Ex->setToolTip(tr("X-составляющая вектора напряжённости: горизонтальная составляющая "
+                        "поля под указателем (вправо — больше нуля)"));
+    c.Ey->setToolTip(tr("Y-составляющая вектора напряжённости: вертикальная составляющая "
+                        "поля под указателем (вниз — больше нуля)"));
+    c.frmDraw->setTitle(tr("Параметры нахождения линий напряжённости"));
+    c.frmCalc->setTitle(tr("Параметры вычисления напряжённости поля"));
+    for (QLabel* faster : {c.Label1, c.Label3}) faster->setText(tr("Быстрее"));
+    for (QLabel* finer : {c.Label2, c.Label4}) finer->setText(tr("Точнее"));
+    for (QLabel* sized : {c.Label1, c.Label2, c.Label3, c.Label4}) sized->adjustSize();
+    c.Menu->setTitle(tr("Меню"));
+    c.mnCharge->setText(tr("Средний заряд"));
+    c.mnClear->setText(tr("Очистка поля"));
+    c.mnLines->setText(tr("Нахождение линий"));
+    views_->Retranslate();
+    language_->Sync();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslateUi();
+    QWidget::changeEvent(event);
 }
 
 void MainWindow::setTabOrderChain() {

@@ -19,6 +19,7 @@ class PictureCommands;
 class TracingDriver;
 class WindowHost;
 class FieldViews;
+class LanguageChoice;
 
 // frmMain: the main window with the picture area, the two precision sliders,
 // the control panel, the read-outs and the progress bar. Its controls are
@@ -74,6 +75,8 @@ public:
     AboutBox* aboutBox() const;
 
 protected:
+    // A change of language sets every text again.
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     // Escape stops every running trace and run.
     void keyPressEvent(QKeyEvent* event) override;
@@ -83,6 +86,7 @@ protected:
 
 private:
     void createControls();
+    void retranslateUi();
     void connectHandlers();
     void setTabOrderChain();
     // Runs a handler under the error guard of the window.
@@ -95,6 +99,7 @@ private:
     std::unique_ptr<WindowHost> host_;
     std::unique_ptr<PictureCommands> files_;
     std::unique_ptr<FieldViews> views_;
+    LanguageChoice* language_ = nullptr;  // owned by the menu
     bool closing_ = false;
     // The step last stored by the drawing-precision slider.
     int storedDrawSpeed_ = 0;

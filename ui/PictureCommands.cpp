@@ -9,6 +9,7 @@
 #include "picture/PictureFileName.h"
 #include "picture/PictureLoadJob.h"
 #include "settings/SettingsStore.h"
+#include "ui/Controls.h"
 #include "ui/FileDialog.h"
 #include "ui/MainWindowControls.h"
 #include "ui/PictureArea.h"
@@ -17,9 +18,11 @@
 
 namespace tovik {
 
-const QString PictureCommands::Filter =
-    QStringLiteral("Графические файлы|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.wmf;*.emf|Все файлы|*.*");
-const QString PictureCommands::SaveFilter = QStringLiteral("Рисунок BMP|*.bmp|Рисунок PNG|*.png");
+QString PictureCommands::Filter() {
+    return tr("Графические файлы|*.bmp;*.jpg;*.jpeg;*.png;*.gif;*.wmf;*.emf|Все файлы|*.*");
+}
+
+QString PictureCommands::SaveFilter() { return tr("Рисунок BMP|*.bmp|Рисунок PNG|*.png"); }
 
 PictureCommands::PictureCommands(QWidget& window, MainWindowControls& controls, SimState& state,
                                  SettingsStore& store, const WindowServices& services)
@@ -31,7 +34,7 @@ void PictureCommands::Open() {
     FileDialog cmdOS(services_.chooseFile);
     cmdOS.FileName = QString::fromStdString(state_.FileName);
     cmdOS.InitDir = services_.examplesFolder;
-    cmdOS.Filter = Filter;
+    cmdOS.Filter = Filter();
     cmdOS.FilterIndex = 1;
     cmdOS.ShowOpen(&window_);
     OpenFile(cmdOS.FileName);
@@ -59,7 +62,7 @@ void PictureCommands::OpenFile(const QString& path) {
 void PictureCommands::Save() {
     FileDialog cmdOS(services_.chooseFile);
     cmdOS.FileName = QString();
-    cmdOS.Filter = SaveFilter;
+    cmdOS.Filter = SaveFilter();
     cmdOS.FilterIndex = 1;
     cmdOS.ShowSave(&window_);
     if (cmdOS.FileName.isEmpty()) return;
@@ -73,15 +76,17 @@ void PictureCommands::Show(const QImage& picture) {
     // The charge model of the picture before is gone with it: until the next
     // Preparation a press draws nothing and the read-outs show 0.
     state_.Model = EmptyChargeModel();
-    c_.Command3->setText(QStringLiteral("Подготовка"));
+    SetPreparationCaption(c_.Command3, false);
     c_.lblNotice->Clear();
     if (picture.width() > DrawingWidth || picture.height() > DrawingHeight)
-        c_.lblNotice->Say(QStringLiteral("Рисунок %1 × %2 точек больше области рисования: в расчёте участвуют "
-                                         "только левые верхние %3 × %4 точек.")
-                              .arg(picture.width())
-                              .arg(picture.height())
-                              .arg(DrawingWidth)
-                              .arg(DrawingHeight));
+        c_.lblNotice->Say([width = picture.width(), height = picture.height()] {
+            return tr("Рисунок %1 × %2 точек больше области рисования: в расчёте участвуют "
+                      "только левые верхние %3 × %4 точек.")
+                .arg(width)
+                .arg(height)
+                .arg(DrawingWidth)
+                .arg(DrawingHeight);
+        });
 }
 
 QString PictureCommands::DroppedPicture(const QMimeData* data) const {

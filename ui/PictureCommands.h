@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QString>
 #include <memory>
@@ -19,11 +20,12 @@ enum class PictureProblem;
 
 // "Открыть" and "Сохранить" of the main window.
 class PictureCommands {
+    Q_DECLARE_TR_FUNCTIONS(tovik::PictureCommands)
 public:
     // The filters of the open dialog (every format the program reads) and of
-    // the save dialog (the formats it writes).
-    static const QString Filter;
-    static const QString SaveFilter;
+    // the save dialog (the formats it writes), in the language in use.
+    static QString Filter();
+    static QString SaveFilter();
 
     PictureCommands(QWidget& window, MainWindowControls& controls, SimState& state, SettingsStore& store,
                     const WindowServices& services);

@@ -1,5 +1,6 @@
 #include "ui/PreparationView.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -10,6 +11,7 @@
 #include "model/NumberText.h"
 #include "settings/SettingsStore.h"
 #include "ui/AreaTools.h"
+#include "ui/Controls.h"
 #include "picture/DrawingArea.h"
 #include "ui/MainWindowControls.h"
 #include "ui/PictureArea.h"
@@ -94,7 +96,7 @@ void PreparationView::Run() {
         ShowMeanLabel(*c_.pctMain, state_, QString::fromStdString(DoubleToText(result.meanFloor)));
 
         c_.prBar->setValue(c_.prBar->maximum());
-        c_.Command3->setText(QStringLiteral("Переподготовка"));
+        SetPreparationCaption(c_.Command3, true);
         EnableControls();
         finished = true;
         c_.pctMain->optCalc()->hide();
@@ -102,8 +104,11 @@ void PreparationView::Run() {
         c_.prBar->hide();
         c_.Er->setText(QString::fromStdString(DoubleToText(host_.Seconds() - start)));
         if (!HasCharge(image))
-            c_.lblNotice->Say(QStringLiteral("На рисунке нет заряда: ни в одной точке синий не отличается от "
-                                             "красного, поэтому поля нет и линии не рисуются."));
+            c_.lblNotice->Say([] {
+                return QCoreApplication::translate("tovik::MainWindow",
+                                                   "На рисунке нет заряда: ни в одной точке синий не отличается "
+                                                   "от красного, поэтому поля нет и линии не рисуются.");
+            });
     } catch (...) {
         // A run that fails part-way gives its controls back.
         if (!finished) RestoreControls();

@@ -1,5 +1,7 @@
 #include "ui/RunProgress.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QProgressBar>
 #include <algorithm>
 #include <climits>
@@ -16,19 +18,23 @@ constexpr int PaintIntervalMs = 100;
 
 int Clamped(long v) { return static_cast<int>(std::clamp<long>(v, 0, INT_MAX)); }
 
-// "из 21 квадрата", "из 25 квадратов".
+// "из 21 квадрата", "из 25 квадратов": the Russian forms after "из"; the
+// English translation gives each its own numerus forms.
 QString OfSquares(long total) {
     const bool one = total % 10 == 1 && total % 100 != 11;
-    return QStringLiteral("из %1 %2").arg(total).arg(one ? QStringLiteral("квадрата") : QStringLiteral("квадратов"));
+    const int n = Clamped(total);
+    return one ? QCoreApplication::translate("tovik::RunProgress", "из %n квадрата", nullptr, n)
+               : QCoreApplication::translate("tovik::RunProgress", "из %n квадратов", nullptr, n);
 }
 
 }  // namespace
 
 QString RunSummary(long done, long total, double seconds) {
-    return QStringLiteral("«Пуск» %1: %2 %3 за %4 с.")
-        .arg(done >= total ? QStringLiteral("закончен") : QStringLiteral("остановлен"))
+    const QString time = QString::number(seconds, 'f', seconds < 10 ? 2 : 1);
+    return (done >= total ? QCoreApplication::translate("tovik::RunProgress", "«Пуск» закончен: %1 %2 за %3 с.")
+                          : QCoreApplication::translate("tovik::RunProgress", "«Пуск» остановлен: %1 %2 за %3 с."))
         .arg(done)
-        .arg(OfSquares(total), QString::number(seconds, 'f', seconds < 10 ? 2 : 1));
+        .arg(OfSquares(total), time);
 }
 
 RunProgress::RunProgress(QProgressBar& bar, WindowNotice& notice, bool nested)
@@ -45,12 +51,24 @@ RunProgress::RunProgress(QProgressBar& bar, WindowNotice& notice, bool nested)
     sincePaint_.start();
     paintLater_.setSingleShot(true);
     QObject::connect(&paintLater_, &QTimer::timeout, [this] { Show(); });
-    bar_.setFormat(QStringLiteral("%v из %m — Esc останавливает «Пуск»"));
-    bar_.setToolTip(QStringLiteral("Клавиша Esc останавливает «Пуск»; нарисованные линии остаются."));
+    SetTexts();
     bar_.setTextVisible(true);
+    bar_.installEventFilter(this);
+}
+
+void RunProgress::SetTexts() {
+    bar_.setFormat(QCoreApplication::translate("tovik::RunProgress", "%v из %m — Esc останавливает «Пуск»"));
+    bar_.setToolTip(QCoreApplication::translate("tovik::RunProgress",
+                                                "Клавиша Esc останавливает «Пуск»; нарисованные линии остаются."));
+}
+
+bool RunProgress::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &bar_ && event->type() == QEvent::LanguageChange) SetTexts();
+    return false;
 }
 
 RunProgress::~RunProgress() {
+    bar_.removeEventFilter(this);
     paintLater_.stop();
     bar_.setFormat(oldFormat_);
     bar_.setToolTip(oldToolTip_);
@@ -62,7 +80,9 @@ RunProgress::~RunProgress() {
     } else {
         Show();
         bar_.hide();
-        notice_.Say(RunSummary(done_, total_, static_cast<double>(sinceStart_.elapsed()) / 1000.0));
+        notice_.Say([done = done_, total = total_, seconds = static_cast<double>(sinceStart_.elapsed()) / 1000.0] {
+            return RunSummary(done, total, seconds);
+        });
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QObject>
 #include <QString>
 #include <QTimer>
 
@@ -17,14 +18,19 @@ class WindowNotice;
 // another runs shows its own progress and gives the bar back as it found it;
 // the outermost run hides the bar when it ends and says in the notice line
 // how many squares were done and how long it took.
-class RunProgress : public AutoTraceProgress {
+class RunProgress : public QObject, public AutoTraceProgress {
 public:
     RunProgress(QProgressBar& bar, WindowNotice& notice, bool nested);
     ~RunProgress() override;
 
     void SquaresDone(long done, long total) override;
 
+protected:
+    // The bar's texts follow a change of language.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void SetTexts();
     // Puts the squares done into the bar.
     void Show();
 

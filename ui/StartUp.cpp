@@ -14,6 +14,7 @@
 #include "model/NumberText.h"
 #include "model/SimState.h"
 #include "settings/SettingsStore.h"
+#include "ui/Controls.h"
 #include "ui/MainWindowControls.h"
 #include "ui/PictureCommands.h"
 
@@ -101,7 +102,7 @@ void StartUpSequence::LoadPicture() {
     std::string text;
     if (Read("FileName", text) && !IsHiddenName(QString::fromStdString(text))) {
         state_.FileName = text;
-        c_.Command3->setText(QStringLiteral("Подготовка"));
+        SetPreparationCaption(c_.Command3, false);
         files_.Reload(QString::fromStdString(text));
         return;
     }

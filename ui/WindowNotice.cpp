@@ -1,6 +1,7 @@
 #include "ui/WindowNotice.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QPushButton>
 #include <QSlider>
 
@@ -19,14 +20,26 @@ WindowNotice::WindowNotice(QWidget* window) : QLabel(window) {
     hide();
 }
 
-void WindowNotice::Say(const QString& text) {
-    setText(text);
-    setToolTip(text);
+void WindowNotice::Say(std::function<QString()> text) {
+    text_ = std::move(text);
+    Show();
     show();
     raise();
 }
 
+void WindowNotice::Show() {
+    const QString text = text_ ? text_() : QString();
+    setText(text);
+    setToolTip(text);
+}
+
+void WindowNotice::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange && text_) Show();
+    QLabel::changeEvent(event);
+}
+
 void WindowNotice::Clear() {
+    text_ = nullptr;
     hide();
     clear();
     setToolTip(QString());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <functional>
 
 namespace tovik {
 
@@ -15,12 +16,21 @@ class WindowNotice : public QLabel {
 public:
     explicit WindowNotice(QWidget* window);
 
-    void Say(const QString& text);
+    // Shows what `text` gives; it is asked again when the language changes.
+    void Say(std::function<QString()> text);
     void Clear();
     // Clears the notice whenever a command of the window starts: a button, a
     // press on the picture, a slider, an item of "Меню". Connected before the
     // commands' own handlers, so that what a command says stays.
     void ClearOnCommands(const MainWindowControls& c);
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void Show();
+
+    std::function<QString()> text_;
 };
 
 }  // namespace tovik

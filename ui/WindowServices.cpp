@@ -27,10 +27,11 @@ WindowServices WindowServices::Defaults() {
     WindowServices s;
     s.chooseFile = ShowQtDialog;
     s.showError = [](QWidget* parent, const QString& message) {
-        QMessageBox::critical(parent, QStringLiteral("Электрическое поле"), message);
+        QMessageBox::critical(parent, QCoreApplication::translate("tovik::MainWindow", "Электрическое поле"), message);
     };
     s.showWarning = [](QWidget* parent, const QString& message) {
-        QMessageBox::warning(parent, QStringLiteral("Дополнительные параметры программы"), message);
+        QMessageBox::warning(
+            parent, QCoreApplication::translate("tovik::AdvancedDialog", "Дополнительные параметры программы"), message);
     };
     s.showMessage = [](QWidget* parent, const QString& title, const QString& text) {
         QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);

@@ -25,6 +25,7 @@
 #include "settings/SettingsStore.h"
 #include "ui/MainWindow.h"
 #include "ui/PictureArea.h"
+#include "ui/Translations.h"
 
 namespace tovik::test {
 
@@ -115,6 +116,16 @@ struct TestWindow {
     bool startSucceeds = true;
     int exits = 0;
     int beeps = 0;
+};
+
+// The windows speak `language` while this lives, Russian again after.
+struct InLanguage {
+    explicit InLanguage(Language language) { Switch(language); }
+    ~InLanguage() { Switch(Language::Russian); }
+    static void Switch(Language language) {
+        EXPECT_TRUE(SetLanguage(language));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    }
 };
 
 // A black drawing area with blue (positive) and red (negative) squares.

@@ -8,6 +8,7 @@
 #     cannot read the picture, so under an Xvfb of our own: once the window
 #     shows and the helper has finished, the name must still be there; and
 #     with the helper removed, it must be gone.
+#     The second start has English chosen: its window has the English title.
 #
 #   install_test.sh BUILD_DIR EXPECTED_FILES HELPER (relative to the prefix) WMF
 set -euo pipefail
@@ -46,7 +47,9 @@ rm -rf "$work/dest"
 moved="$work/elsewhere/tovik"
 cp "$wmf" "$work/picture.wmf"
 
-# An Xvfb of our own on a display number it picks itself.
+# An Xvfb of our own on a display number it picks itself. The file it writes
+# the number to exists before the loop reads it.
+: >"$work/display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
@@ -58,12 +61,13 @@ done
 [ -n "$display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 mkdir -m 700 "$work/runtime"
 
-# Starts the moved tovik over settings that name the picture, waits for its
-# window and prints the picture name the settings hold afterwards.
+# Starts the moved tovik over settings that name the picture (and the
+# language $3), waits for its window of title $2 and prints the picture name
+# the settings hold afterwards.
 stored_name_after_start() {
-  local config="$work/config-$1"
+  local config="$work/config-$1" title="$2"
   mkdir -p "$config/Quillfeather"
-  printf '[General]\nFileName=%s\n' "$work/picture.wmf" >"$config/Quillfeather/Tovik.conf"
+  printf '[General]\nFileName=%s\nLanguage=%s\n' "$work/picture.wmf" "$3" >"$config/Quillfeather/Tovik.conf"
   env -u TOVIK_BINARY_DIR DISPLAY=":$display" QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$config" \
     XDG_RUNTIME_DIR="$work/runtime" "$moved/bin/tovik" >"$work/tovik-$1.log" 2>&1 &
   tovik_pid=$!
@@ -87,14 +91,14 @@ stored_name_after_start() {
   wait "$tovik_pid" 2>/dev/null || true
   tovik_pid=""
   if [ -z "$shown" ]; then
-    echo "FAIL: the window of the moved tovik never showed" >&2
+    echo "FAIL: the window \"$title\" of the moved tovik never showed" >&2
     cat "$work/tovik-$1.log" >&2
     return 1
   fi
   sed -n 's/^FileName=//p' "$config/Quillfeather/Tovik.conf"
 }
 
-kept="$(stored_name_after_start with-helper)"
+kept="$(stored_name_after_start with-helper "$title" ru)"
 if [ "$kept" != "$work/picture.wmf" ]; then
   echo "FAIL: the moved tovik could not read the WMF picture with its helper $helper (settings now hold \"$kept\")"
   exit 1
@@ -102,9 +106,9 @@ fi
 echo "  $moved/bin/tovik decoded the WMF picture with $moved/$helper"
 
 rm "$moved/$helper"
-cleared="$(stored_name_after_start without-helper)"
+cleared="$(stored_name_after_start without-helper "Electric Field" en)"
 if [ -n "$cleared" ]; then
   echo "FAIL: without its helper the moved tovik still read the WMF picture (found another helper?)"
   exit 1
 fi
-echo "  without the helper it cannot, and forgets the picture"
+echo "  without the helper it cannot, and forgets the picture; in English, its window is \"Electric Field\""

@@ -1,6 +1,7 @@
 #include <QTimer>
 
 #include "gui/TestWindow.h"
+#include "ui/ErrorGuard.h"
 #include "ui/StartUp.h"
 
 namespace tovik {
@@ -129,7 +130,7 @@ TEST(ChargeModelWindow, FailedPreparationGivesItsControlsBack) {
     SetSliderQuietly(w.sldrCalc, 4);
     Click(w.Command3);
     ASSERT_EQ(t.errors.size(), 1);
-    EXPECT_TRUE(t.errors[0].contains(QStringLiteral("переполнение")));
+    EXPECT_EQ(t.errors[0], RunTimeErrorMessage(RunTimeErrorKind::Overflow));
     EXPECT_TRUE(w.Command3->isEnabled() && w.Command7->isEnabled() && w.Command8->isEnabled());
     EXPECT_TRUE(w.sldrCalc->isEnabled());
     EXPECT_FALSE(w.Command2->isEnabled());  // as it was: no Preparation has completed

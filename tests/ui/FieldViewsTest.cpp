@@ -29,9 +29,10 @@ void PrepareAndWait(test::TestWindow& t) {
 TEST(FieldViews, MenuItemsAndTheirSettings) {
     test::TestWindow t;
     const QList<QAction*> items = t.c->Menu->actions();
-    ASSERT_EQ(items.size(), 6);
-    const QStringList texts = {QStringLiteral("Эквипотенциали"), QStringLiteral("Карта напряжённости"),
-                               QStringLiteral("Карта потенциала")};
+    ASSERT_EQ(items.size(), 7);  // and "English"
+    const QStringList texts = {QCoreApplication::translate("tovik::FieldViews", "Эквипотенциали"),
+                               QCoreApplication::translate("tovik::FieldViews", "Карта напряжённости"),
+                               QCoreApplication::translate("tovik::FieldViews", "Карта потенциала")};
     for (int k = 0; k < 3; ++k) {
         EXPECT_EQ(items[3 + k]->text(), texts[k]);
         EXPECT_TRUE(items[3 + k]->isCheckable());

@@ -99,6 +99,10 @@ TEST(RunControl, ProgressBarCountsTheSquaresAndANestedRunGivesItBack) {
     QTimer::singleShot(0, t.window.get(), [&] {
         outerMaximum = t.c->prBar->maximum();
         EXPECT_TRUE(t.c->prBar->text().contains(QStringLiteral("Esc останавливает")));
+        {
+            const test::InLanguage english(Language::English);  // the bar's text follows
+            EXPECT_TRUE(t.c->prBar->text().contains("Esc stops"));
+        }
         t.state.PartDimmension = 400;  // 1 square
         QTest::mouseClick(t.c->Command2, Qt::LeftButton);
         nested = true;
@@ -117,6 +121,10 @@ TEST(RunControl, ProgressBarCountsTheSquaresAndANestedRunGivesItBack) {
     EXPECT_FALSE(t.c->prBar->isVisible());
     const QLabel* notice = test::Controls::Find<QLabel>(*t.window, "lblNotice");
     EXPECT_TRUE(notice->text().startsWith(QStringLiteral("«Пуск» закончен: 8 из 8 квадратов за ")));
+    {
+        const test::InLanguage english(Language::English);  // and so does the notice
+        EXPECT_TRUE(notice->text().startsWith("“Start” finished: 8 of 8 squares in "));
+    }
     QTest::mouseClick(t.c->Command4, Qt::LeftButton);  // the next command
     EXPECT_FALSE(notice->isVisible());
 }

@@ -85,29 +85,33 @@ void ExpectCaptionsFit(const QWidget& window, const std::map<QString, QSize>& ro
     EXPECT_GE(captions, 6);
 }
 
-TEST(WindowFont, EveryCaptionOfTheThreeWindowsFits) {
-    test::TestWindow t;
-    t.window->show();
-    // Labels sized to their text may reach their neighbour: "Быстрее" the
-    // slider at 56, "Точнее" the frame's edge, the dialog's labels the text
-    // boxes at 360.
-    ExpectCaptionsFit(*t.window, {{"Label1", {48, 13}}, {"Label2", {47, 13}}, {"Label3", {48, 13}},
-                                  {"Label4", {47, 13}}});
-    const QString again = QStringLiteral("Переподготовка");
-    ExpectFits(t.c->Command3, again, MeasureButton(t.c->Command3, again, t.c->Command3->size()));
+TEST(WindowFont, EveryCaptionOfTheThreeWindowsFitsInEitherLanguage) {
+    for (Language language : {Language::Russian, Language::English}) {
+        SCOPED_TRACE(language == Language::English ? "English" : "Russian");
+        test::TestWindow t;
+        const test::InLanguage speaking(language);
+        t.window->show();
+        // Labels sized to their text may reach their neighbour: "Быстрее" the
+        // slider at 56, "Точнее" the frame's edge, the dialog's labels the
+        // text boxes at 360.
+        ExpectCaptionsFit(*t.window, {{"Label1", {48, 13}}, {"Label2", {47, 13}}, {"Label3", {48, 13}},
+                                      {"Label4", {47, 13}}});
+        const QString again = QCoreApplication::translate("tovik::MainWindow", "Переподготовка");
+        ExpectFits(t.c->Command3, again, MeasureButton(t.c->Command3, again, t.c->Command3->size()));
 
-    QTest::mouseClick(t.c->Command5, Qt::LeftButton);
-    QWidget* advanced = t.window->advancedDialog();
-    ASSERT_NE(advanced, nullptr);
-    ExpectCaptionsFit(*advanced, {{"Label5", {352, 13}}, {"Label6", {352, 13}}, {"Label7", {352, 13}},
-                                  {"Label1", {352, 13}}});
-    advanced->close();
+        QTest::mouseClick(t.c->Command5, Qt::LeftButton);
+        QWidget* advanced = t.window->advancedDialog();
+        ASSERT_NE(advanced, nullptr);
+        ExpectCaptionsFit(*advanced, {{"Label5", {352, 13}}, {"Label6", {352, 13}}, {"Label7", {352, 13}},
+                                      {"Label1", {352, 13}}});
+        advanced->close();
 
-    QTest::mouseClick(t.c->Command6, Qt::LeftButton);
-    QWidget* about = t.window->aboutBox();
-    ASSERT_NE(about, nullptr);
-    ExpectCaptionsFit(*about, {});
-    about->close();
+        QTest::mouseClick(t.c->Command6, Qt::LeftButton);
+        QWidget* about = t.window->aboutBox();
+        ASSERT_NE(about, nullptr);
+        ExpectCaptionsFit(*about, {});
+        about->close();
+    }
 }
 
 // The 24-point mean read-out has its own face, or else the window's.
