@@ -91,7 +91,9 @@ TEST(Translations, EnglishAndBackSwitchEveryWindowAndAreRemembered) {
         EXPECT_EQ(t.window->windowTitle(), row.title);
         EXPECT_EQ(t.c->Command3->text(), row.again);
         EXPECT_EQ(advanced->findChild<QPushButton*>("Command2")->text(), row.cancel);
-        if (qtRussian) EXPECT_EQ(OpenDialogTexts(), row.qtDialog);
+        if (qtRussian) {
+            EXPECT_EQ(OpenDialogTexts(), row.qtDialog);
+        }
         EXPECT_EQ(test::Stored(*t.store, "Language"), row.stored);
         MainWindow next(t.state, *t.store, t.services);
         EXPECT_EQ(next.findChild<QAction*>("mnEnglish")->isChecked(), row.english);
