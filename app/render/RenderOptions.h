@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/render/HeadlessDriver.h"
+#include "export/ExportFormat.h"
 #include "picture/FieldViewPainter.h"
 
 namespace tovik {
@@ -48,6 +49,15 @@ struct RenderOptions {
     std::string map = "none";
     FieldViewOptions views;  // filled by CheckOptions
     bool quiet = false;
+    std::vector<std::string> svgs;
+    std::vector<std::string> pdfs;
+    double arrows = 0;
+};
+
+// A picture of the lines to hand out besides OUTPUT.
+struct RenderExport {
+    std::string path;
+    ExportFormat format;
 };
 
 // Declares the options, their help texts and the exit statuses on `cli`.
@@ -60,7 +70,12 @@ int CheckOptions(RenderOptions& options, std::string* problem);
 // The points of --trace or --probe, already checked by CheckOptions.
 std::vector<RenderOptions::Point> ParsedPoints(const std::vector<std::string>& texts);
 
-// "PNG" for a name ending in .png (any case), else "BMP".
+// "PNG", "SVG" or "PDF" for a name ending in .png, .svg or .pdf (any case),
+// else "BMP".
 const char* OutputFormat(const std::string& path);
+
+// The vector pictures asked for: those of --svg and --pdf, and OUTPUT when
+// its name ends in .svg or .pdf.
+std::vector<RenderExport> VectorExports(const RenderOptions& options);
 
 }  // namespace tovik

@@ -10,7 +10,8 @@
 
 namespace tovik {
 
-FieldSummary AddFieldViews(const SimState& state, QImage& image, const FieldViewOptions& options) {
+FieldSummary AddFieldViews(const SimState& state, QImage& image, const FieldViewOptions& options,
+                           std::shared_ptr<const FieldGrid>* kept) {
     FieldSummary s;
     FieldGrid grid;
     try {
@@ -32,6 +33,7 @@ FieldSummary AddFieldViews(const SimState& state, QImage& image, const FieldView
         s.fieldMax = std::max(s.fieldMax, e);
     }
     PaintFieldViews(image, grid, options);
+    if (kept) *kept = std::make_shared<const FieldGrid>(std::move(grid));
     return s;
 }
 

@@ -1,19 +1,25 @@
 // tovik-render: the field lines of a picture without a window. It prepares
 // the charge model as "Подготовка" does, covers the picture with field lines
 // as "Пуск" does (or traces through given points), prints the read-outs of
-// given points, and writes the result as BMP (or PNG).
+// given points, and writes the result as BMP or PNG, and as SVG and PDF
+// vector pictures.
 
 #include <CLI/CLI.hpp>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
+#include "export/ExportScene.h"
+#include "export/PictureExport.h"
+#include "picture/DrawingArea.h"
 #include "picture/FileName.h"
 #include "picture/PictureLoader.h"
 #include "picture/PictureWriter.h"
@@ -29,23 +35,25 @@ namespace {
 
 using namespace tovik;
 
-// A bar on standard error while "Пуск" runs, redrawn at most ten times a
-// second.
+// A bar on standard error while "Пуск" runs or a picture is written,
+// redrawn at most ten times a second.
 class TerminalProgress : public AutoTraceProgress {
 public:
+    explicit TerminalProgress(const char* unit = "squares") : unit_(unit) {}
     void SquaresDone(long done, long total) override {
         const auto now = std::chrono::steady_clock::now();
         if (done != total && now - last_ < std::chrono::milliseconds(100)) return;
         last_ = now;
         constexpr int Width = 40;
         const int filled = total > 0 ? static_cast<int>(Width * done / total) : Width;
-        std::fprintf(stderr, "\r[%s%s] %ld/%ld squares", std::string(filled, '#').c_str(),
-                     std::string(Width - filled, ' ').c_str(), done, total);
+        std::fprintf(stderr, "\r[%s%s] %ld/%ld %s", std::string(filled, '#').c_str(),
+                     std::string(Width - filled, ' ').c_str(), done, total, unit_);
         if (done == total) std::fputc('\n', stderr);
         std::fflush(stderr);
     }
 
 private:
+    const char* unit_;
     std::chrono::steady_clock::time_point last_{};
 };
 
@@ -79,7 +87,13 @@ int main(int argc, char** argv) {
 
     // A write past a file-size limit then fails (EFBIG) and is reported.
     std::signal(SIGXFSZ, SIG_IGN);
-    QCoreApplication app(argc, argv);
+    const std::vector<RenderExport> exports = VectorExports(o);
+    // The text on vector pictures needs the fonts of a GUI application; it
+    // never shows anything, so it needs no display either.
+    if (!exports.empty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app = exports.empty()
+                                                      ? std::make_unique<QCoreApplication>(argc, argv)
+                                                      : std::make_unique<QGuiApplication>(argc, argv);
 
     QImage picture;
     // File names reach the file system byte for byte, whatever their encoding.
@@ -99,13 +113,14 @@ int main(int argc, char** argv) {
     PreparationResult prepared;
     std::vector<ProbeReading> readings;
     FieldSummary field;
+    std::shared_ptr<const FieldGrid> grid;
+    const bool showBar = !o.quiet && isatty(STDERR_FILENO);
     try {
         prepared = driver.Prepare();
-        field = AddFieldViews(state, driver.Drawing(), o.views);
+        field = AddFieldViews(state, driver.Drawing(), o.views, exports.empty() ? nullptr : &grid);
         if (!o.noLines) {
             if (traces.empty()) {
                 TerminalProgress bar;
-                const bool showBar = !o.quiet && isatty(STDERR_FILENO);
                 driver.CoverWithLines(showBar ? &bar : nullptr);
             }
             for (const auto& p : traces) driver.Trace(p.x, p.y);
@@ -116,11 +131,28 @@ int main(int argc, char** argv) {
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 
-    QString error;
-    if (!o.output.empty() &&
-        !WriteNativePictureFile(driver.Drawing(), output, OutputFormat(o.output), &error))
-        return Fail(render_exit::Unwritable, "cannot write the picture to '" + ShownFileName(output).toStdString() +
+    const auto unwritable = [](const QByteArray& name) {
+        return Fail(render_exit::Unwritable, "cannot write the picture to '" + ShownFileName(name).toStdString() +
                                                  "': it is not a regular file, or the write failed");
+    };
+    if (!exports.empty()) {
+        const ExportScene scene =
+            BuildExportScene(ComposeDrawingArea(picture), grid.get(), o.views, driver.Drawn(), o.arrows,
+                             {ShownFileName(input), "|E| (charge / px²)", "potential (charge / px)"});
+        for (const RenderExport& e : exports) {
+            TerminalProgress bar("lines");
+            const QByteArray name = QByteArray::fromStdString(e.path);
+            const ExportProgress progress = [&](long done, long total) { bar.SquaresDone(done, total); };
+            if (WritePictureExport(scene, e.format, name, showBar ? progress : ExportProgress()) !=
+                ExportOutcome::Written)
+                return unwritable(name);
+        }
+    }
+    QString error;
+    const std::string rasterFormat = o.output.empty() ? "" : OutputFormat(o.output);
+    if ((rasterFormat == "BMP" || rasterFormat == "PNG") &&
+        !WriteNativePictureFile(driver.Drawing(), output, rasterFormat.c_str(), &error))
+        return unwritable(output);
 
     std::printf("picture: %d x %d pixels\n", picture.width(), picture.height());
     if (!cropNote.empty()) std::printf("note: %s\n", cropNote.c_str());
@@ -137,5 +169,8 @@ int main(int argc, char** argv) {
                     DoubleToText(probes[i].y).c_str(), readings[i].Ex.c_str(), readings[i].Ey.c_str(),
                     readings[i].Er.c_str(), PotentialText(state, probes[i].x, probes[i].y).c_str());
     if (!o.output.empty()) std::printf("written: %s\n", ShownFileName(output).toStdString().c_str());
+    for (const RenderExport& e : exports)
+        if (e.path != o.output)
+            std::printf("written: %s\n", ShownFileName(QByteArray::fromStdString(e.path)).toStdString().c_str());
     return 0;
 }
