@@ -53,9 +53,10 @@ QByteArray SvgDocument(const ExportScene& scene, const std::function<void(QPaint
 
 // The generator keeps a whole document in memory until it ends. The lines
 // are therefore painted a run at a time, each run as a document of its own,
-// and the parts of those documents are put together: the first document up
-// to its end tag, then of every further one what follows its header (its
-// definitions and its groups, each complete in itself), then the end tag.
+// and the parts of those documents are put together: the first document (all
+// but the lines) up to its end tag, then of every further one what follows
+// its header (its definitions and its groups, each complete in itself), then
+// the end tag.
 bool WriteSvg(const ExportScene& scene, QIODevice& out, const ExportProgress& progress) {
     const ScenePainter painter(scene);
     const QByteArray endTag("</svg>");
@@ -74,8 +75,7 @@ bool WriteSvg(const ExportScene& scene, QIODevice& out, const ExportProgress& pr
         from = to;
         if (progress) progress(static_cast<long>(to), static_cast<long>(painter.LineCount()));
     }
-    const QByteArray overlay = body(SvgDocument(scene, [&](QPainter& p) { painter.PaintOverlay(p); }));
-    return !overlay.isEmpty() && out.write(overlay + endTag + '\n') == overlay.size() + endTag.size() + 1;
+    return out.write(endTag + '\n') == endTag.size() + 1;
 }
 
 // Everything painted in order, the lines a run at a time.
@@ -88,7 +88,6 @@ void PaintScene(QPainter& p, const ExportScene& scene, const ExportProgress& pro
         from = to;
         if (progress) progress(static_cast<long>(to), static_cast<long>(painter.LineCount()));
     }
-    painter.PaintOverlay(p);
 }
 
 // One page of the picture's size, one point a pixel.

@@ -45,6 +45,11 @@ void ScenePainter::PaintBackground(QPainter& p) const {
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
     p.drawImage(QPointF(0, 0), scene_.picture);
     if (!scene_.map.isNull()) p.drawImage(QPointF(0, 0), scene_.map);
+    PaintEquipotentials(p);
+    PaintColourBar(p);
+}
+
+void ScenePainter::PaintEquipotentials(QPainter& p) const {
     if (scene_.equipotentials.empty()) return;
     p.setPen(QPen(scene_.equipotentialColour, 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
@@ -138,7 +143,7 @@ void ScenePainter::PaintArrows(QPainter& p, const std::vector<QPointF>& line, bo
     }
 }
 
-void ScenePainter::PaintOverlay(QPainter& p) const {
+void ScenePainter::PaintColourBar(QPainter& p) const {
     const ColourBar& bar = scene_.bar;
     if (bar.kind == FieldMapKind::None || !bar.palette) return;
     const QFont font = SmallFont(10);

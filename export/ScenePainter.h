@@ -17,12 +17,11 @@ class ScenePainter {
 public:
     explicit ScenePainter(const ExportScene& scene) : scene_(scene) {}
 
-    // The picture, the map and the equipotential lines with their values.
+    // The picture, the map, the equipotential lines with their values and
+    // the map's colour bar; the field lines go over them all.
     void PaintBackground(QPainter& p) const;
     // The field lines [first, last) of the scene's lines, with their arrows.
     void PaintLines(QPainter& p, std::size_t first, std::size_t last) const;
-    // The colour bar of the map, when there is one.
-    void PaintOverlay(QPainter& p) const;
 
     // The lines split into runs of about `points` traced points each (at
     // least one line a run): the ends of the runs, ascending.
@@ -30,6 +29,8 @@ public:
     std::size_t LineCount() const;
 
 private:
+    void PaintEquipotentials(QPainter& p) const;
+    void PaintColourBar(QPainter& p) const;
     void PaintArrows(QPainter& p, const std::vector<QPointF>& line, bool alongField) const;
 
     const ExportScene& scene_;

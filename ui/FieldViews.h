@@ -44,6 +44,10 @@ public:
     // The potential at the pointer, when the grid of the shown picture is
     // ready; "0" otherwise.
     void PointerMoved(float x, float y);
+    // The field of the shown picture, when it is computed, and the views
+    // shown of it.
+    std::shared_ptr<const FieldGrid> ShownGrid() const { return GridMatchesPicture() ? grid_ : nullptr; }
+    FieldViewOptions ShownOptions() const { return Options(); }
     // Whether nothing is being computed or waits to be.
     bool Idle() const { return !running_ && !pending_ && !solveNeeded_; }
 

@@ -23,6 +23,7 @@
 #include "ui/AreaTools.h"
 #include "ui/Controls.h"
 #include "ui/ErrorGuard.h"
+#include "ui/ExportCommand.h"
 #include "ui/FieldViews.h"
 #include "ui/MainWindowControls.h"
 #include "ui/PictureArea.h"
@@ -85,6 +86,10 @@ MainWindow::MainWindow(SimState& state, SettingsStore& store, WindowServices ser
     host_ = std::make_unique<WindowHost>(*this, *c_, state_, store_, services_);
     files_ = std::make_unique<PictureCommands>(*this, *c_, state_, store_, services_);
     views_ = std::make_unique<FieldViews>(*this, *c_, state_, store_, services_);
+    // After the items of the field views.
+    c_->mnExport = c_->Menu->addAction(QStringLiteral("Экспорт..."));
+    c_->mnExport->setObjectName("mnExport");
+    export_ = std::make_unique<ExportCommand>(*this, *c_, state_, store_, services_, *views_);
     setTabOrderChain();
     connectHandlers();
     Form_Load();
@@ -178,6 +183,7 @@ void MainWindow::connectHandlers() {
     connect(c.mnCharge, &QAction::triggered, this, [this] { Guarded([this] { mnCharge_Click(); }); });
     connect(c.mnClear, &QAction::triggered, this, [this] { Guarded([this] { mnClear_Click(); }); });
     connect(c.mnLines, &QAction::triggered, this, [this] { Guarded([this] { mnLines_Click(); }); });
+    connect(c.mnExport, &QAction::triggered, this, [this] { Guarded([this] { mnExport_Click(); }); });
     connect(c.pctMain, &PictureArea::mousePressed, this, [this](int button, double x, double y) {
         Guarded([&] {
             pctMain_MouseDown(button, 0, static_cast<float>(x), static_cast<float>(y));
@@ -281,6 +287,8 @@ void MainWindow::mnCharge_Click() { ShowAverageCharge(*c_->pctMain, state_); }
 void MainWindow::mnClear_Click() { ClearField(*c_->pctMain); }
 
 void MainWindow::mnLines_Click() {}
+
+void MainWindow::mnExport_Click() { export_->Run(); }
 
 void MainWindow::OpenPicture(const QString& path) {
     Guarded([&] { files_->OpenFile(path); });

@@ -19,6 +19,7 @@ class PictureCommands;
 class TracingDriver;
 class WindowHost;
 class FieldViews;
+class ExportCommand;
 
 // frmMain: the main window with the picture area, the two precision sliders,
 // the control panel, the read-outs and the progress bar. Its controls are
@@ -47,6 +48,7 @@ public:
     void mnCharge_Click();
     void mnClear_Click();
     void mnLines_Click();
+    void mnExport_Click();
 
     // Opens a picture file as "Открыть" does with the name chosen in its
     // dialog: the picture becomes the current one and is remembered, or a
@@ -93,6 +95,7 @@ private:
     std::unique_ptr<WindowHost> host_;
     std::unique_ptr<PictureCommands> files_;
     std::unique_ptr<FieldViews> views_;
+    std::unique_ptr<ExportCommand> export_;
     bool closing_ = false;
     // The step last stored by the drawing-precision slider.
     int storedDrawSpeed_ = 0;

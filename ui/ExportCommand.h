@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+#include "export/ExportFormat.h"
+
+class QWidget;
+
+namespace tovik {
+
+struct MainWindowControls;
+struct SimState;
+struct WindowServices;
+class FieldViews;
+class SettingsStore;
+
+// "Экспорт..." of "Меню": asks for a file name and hands out what the window
+// shows, as a vector picture (SVG, PDF), a raster picture (PNG) or the data
+// of the lines (JSON, CSV), in the format the name's extension asks for; a
+// name without an extension gets that of the type chosen in the dialog. The
+// dialog starts in the folder and with the type of the last export. Every
+// file is written in full or not at all; a failure is reported and leaves an
+// existing file as it was.
+class ExportCommand {
+public:
+    ExportCommand(QWidget& window, MainWindowControls& controls, SimState& state, SettingsStore& store,
+                  const WindowServices& services, const FieldViews& views);
+
+    void Run();
+
+    static const QString Filter;
+    // Settings names: the folder of the last export, and its format as an
+    // extension ("svg", "pdf", "png", "json" or "csv"). Anything else stored
+    // reads as the default: no folder, SVG.
+    static constexpr const char* FolderKey = "ExportFolder";
+    static constexpr const char* FormatKey = "ExportFormat";
+
+private:
+    void Write(const QString& path, ExportFormat format);
+    QString Stored(const char* name) const;
+
+    QWidget& window_;
+    MainWindowControls& c_;
+    SimState& state_;
+    SettingsStore& store_;
+    const WindowServices& services_;
+    const FieldViews& views_;
+};
+
+}  // namespace tovik
