@@ -17,7 +17,7 @@ python="${PYTHON:-/usr/bin/python3}"
 jobs="$(nproc)"
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTOVIK_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" -j"$jobs" --target tovik_field_bench tovik-field-grid-bench tovik-window-bench tovik-open-bench tovik-decoder
+cmake --build "$build" -j"$jobs" --target tovik_field_bench tovik-field-grid-bench tovik-window-bench tovik-open-bench tovik-decoder tovik-render
 
 work="$(mktemp -d)"
 xvfb_pid=""
@@ -70,3 +70,7 @@ stop_xvfb
 echo
 echo "== Main window, offscreen platform"
 QT_QPA_PLATFORM=offscreen "$build/bench/tovik-window-bench" --runs="$window_runs"
+
+echo
+echo "== Peak memory of an export of about 50 million steps: SVG and PDF against the run alone"
+"$python" bench/export_memory.py "$build"

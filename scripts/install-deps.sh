@@ -13,6 +13,7 @@ PACKAGES=(
   xvfb xauth x11-utils
   fonts-dejavu-core fonts-liberation2
   python3-numpy
+  librsvg2-bin poppler-utils
   qt6-translations-l10n
   desktop-file-utils appstream dpkg-dev
   clang libclang-rt-14-dev
