@@ -4,6 +4,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 #include <cmath>
 
 #include "export/PolylineClipper.h"
@@ -116,7 +117,7 @@ void ScenePainter::PaintLines(QPainter& p, std::size_t first, std::size_t last) 
     // A branch that never left its start pixel: that pixel.
     p.setPen(Qt::NoPen);
     p.setBrush(LineColour);
-    for (const QPointF& d : dots) p.drawRect(QRectF(d - QPointF(0.5, 0.5), QSizeF(1, 1)));
+    for (const QPointF& d : dots) p.drawRect(QRectF(std::nearbyint(d.x() - 0.5), std::nearbyint(d.y() - 0.5), 1, 1));
     for (const auto& [line, along] : thinned) PaintArrows(p, line, along);
 }
 

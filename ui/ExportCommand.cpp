@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 #include "export/ExportScene.h"
 #include "export/LineDataExport.h"

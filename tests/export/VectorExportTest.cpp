@@ -81,6 +81,7 @@ TEST(VectorExport, SvgAndPdfMatchTheBitmapOfTheSameRun) {
 // run with its status and leaves no file behind.
 TEST(VectorExport, RendererOptions) {
     QTemporaryDir dir;
+    const QString start = QDir::currentPath();
     const QString picture = dir.filePath("d & «д» 'q'.bmp"), folder = dir.filePath("folder.svg");
     ASSERT_TRUE(test::Dipole().save(picture, "BMP"));
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.svg"));
@@ -124,7 +125,7 @@ TEST(VectorExport, RendererOptions) {
             }
         }
     }
-    QDir::setCurrent(QCoreApplication::applicationDirPath());
+    QDir::setCurrent(start);
 }
 
 }  // namespace
