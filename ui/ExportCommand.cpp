@@ -47,6 +47,12 @@ QString ExportCommand::Stored(const char* name) const {
                                                                                          : QString();
 }
 
+int ExportCommand::ArrowSpacing() const {
+    bool number = false;
+    const int px = Stored(ArrowsKey).toInt(&number);
+    return number && px >= 1 && px <= 10000 ? px : 0;
+}
+
 void ExportCommand::Run() {
     ExportFormat last = ExportFormat::Svg;
     for (const ExportFormat f : Formats)
@@ -99,7 +105,7 @@ void ExportCommand::Write(const QString& path, ExportFormat format) {
         return;
     }
     const ExportScene scene = BuildExportScene(
-        c_.pctMain->picture(), grid.get(), options, lines, 0,
+        c_.pctMain->picture(), grid.get(), options, lines, ArrowSpacing(),
         {QFileInfo(QString::fromStdString(state_.FileName)).fileName(), QStringLiteral("|E|, заряд / точка²"),
          QStringLiteral("Потенциал, заряд / точка")});
     // The window is repainted between runs of lines; what the user does

@@ -34,10 +34,14 @@ public:
     // reads as the default: no folder, SVG.
     static constexpr const char* FolderKey = "ExportFolder";
     static constexpr const char* FormatKey = "ExportFormat";
+    // Pixels of line between the arrows drawn along the field lines of SVG,
+    // PDF and PNG: a whole number from 1 to 10000; anything else, none.
+    static constexpr const char* ArrowsKey = "ExportArrows";
 
 private:
     void Write(const QString& path, ExportFormat format);
     QString Stored(const char* name) const;
+    int ArrowSpacing() const;
 
     QWidget& window_;
     MainWindowControls& c_;

@@ -63,6 +63,16 @@ TEST(ExportCommand, WritesTheChosenFileAndRemembersFolderAndFormat) {
                   std::string(stored) == "png" ? "Рисунок PNG (*.png)" : "Рисунок SVG (*.svg)") << stored;
     }
 
+    // Arrows along the lines, when a spacing is stored.
+    for (const char* arrows : {"20", "0", "-5", "20px"}) {
+        t.store->RegPrepare();
+        t.store->SetKeyValue(ExportCommand::ArrowsKey, arrows);
+        t.chosen = other + "/arrows.svg";
+        t.c->Menu->actions()[6]->trigger();
+        EXPECT_EQ(Bytes(t.chosen).count("<path") > 3, std::string(arrows) == "20") << arrows;
+    }
+    QFile::remove(t.chosen);
+
     // A failed write: reported, the old file stays, nothing else is left.
     const QString target = other + "/b.svg";
     const QByteArray old = Bytes(target);
