@@ -1,9 +1,11 @@
 #include "export/LineDataFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
 namespace tovik {
+
 
 AtomicFile::Outcome WriteLineDataFile(const QByteArray& nativePath, ExportFormat format, const DrawnLines& lines,
                                       const LineDataHeader& header, const ExportProgress& progress) {
@@ -20,22 +22,23 @@ AtomicFile::Outcome WriteLineDataFile(const QByteArray& nativePath, ExportFormat
 bool ExportLineData(const QString& path, ExportFormat format, const DrawnLines& lines, const LineDataHeader& header,
                     QString* error, const ExportProgress& progress) {
     const QString shown = QDir::toNativeSeparators(path);
+    AtomicFile::Outcome outcome = AtomicFile::Outcome::Failed;
+    const char* text = nullptr;
     if (format != ExportFormat::Json && format != ExportFormat::Csv) {
-        if (error)
-            *error = QStringLiteral("Не удаётся сохранить линии в «%1»: данные линий пишутся только в JSON или CSV.")
-                         .arg(shown);
-        return false;
+        text = QT_TRANSLATE_NOOP("tovik::LineDataFile",
+                                 "Не удаётся сохранить линии в «%1»: данные линий пишутся только в JSON или CSV.");
+    } else {
+        outcome = WriteLineDataFile(QFile::encodeName(path), format, lines, header, progress);
+        if (outcome == AtomicFile::Outcome::Written) return true;
+        text = outcome == AtomicFile::Outcome::NotRegular
+                   ? QT_TRANSLATE_NOOP("tovik::LineDataFile",
+                                       "Не удаётся сохранить линии в «%1»: это не обычный файл, а папка, канал или "
+                                       "устройство. Выберите другое имя файла.")
+                   : QT_TRANSLATE_NOOP("tovik::LineDataFile",
+                                       "Не удаётся сохранить линии в файл «%1»: запись в него невозможна "
+                                       "(нет места на диске или нет прав на запись).");
     }
-    const AtomicFile::Outcome outcome = WriteLineDataFile(QFile::encodeName(path), format, lines, header, progress);
-    if (outcome == AtomicFile::Outcome::Written) return true;
-    if (error)
-        *error = outcome == AtomicFile::Outcome::NotRegular
-                     ? QStringLiteral("Не удаётся сохранить линии в «%1»: это не обычный файл, а папка, канал или "
-                                      "устройство. Выберите другое имя файла.")
-                           .arg(shown)
-                     : QStringLiteral("Не удаётся сохранить линии в файл «%1»: запись в него невозможна "
-                                      "(нет места на диске или нет прав на запись).")
-                           .arg(shown);
+    if (error) *error = QCoreApplication::translate("tovik::LineDataFile", text).arg(shown);
     return false;
 }
 

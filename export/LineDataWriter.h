@@ -1,15 +1,12 @@
 #pragma once
 
 #include <QIODevice>
-#include <functional>
 
 #include "drawing/DrawnLines.h"
+#include "export/ExportFormat.h"
 #include "export/LineDataHeader.h"
 
 namespace tovik {
-
-// Told now and then how many of the lines' points are written, of how many.
-using ExportProgress = std::function<void(long done, long total)>;
 
 // The lines as JSON (data/tovik-lines.schema.json describes it): the
 // header, then every line with its start point and its branches, each with

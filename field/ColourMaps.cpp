@@ -89,14 +89,9 @@ std::vector<std::uint8_t> MapIndices(const FieldGrid& grid, FieldMapKind kind) {
     if (kind == FieldMapKind::None) return out;
     const std::size_t n = grid.Potential.size();
     out.resize(n);
+    const MapScale scale = MapScaleOf(grid, kind);
     if (kind == FieldMapKind::Field) {
-        std::vector<double> logs;
-        logs.reserve(n);
-        for (std::size_t k = 0; k < n; ++k) {
-            const double e = std::hypot(grid.Ex[k], grid.Ey[k]);
-            if (e > 0 && std::isfinite(e)) logs.push_back(std::log10(e));
-        }
-        const double lo = Percentile(logs, 0.01), hi = Percentile(logs, 0.999);
+        const double lo = scale.low, hi = scale.high;
         for (std::size_t k = 0; k < n; ++k) {
             const double e = std::hypot(grid.Ex[k], grid.Ey[k]);
             if (!(e > 0) || !std::isfinite(e) || hi <= lo) {
@@ -107,17 +102,35 @@ std::vector<std::uint8_t> MapIndices(const FieldGrid& grid, FieldMapKind kind) {
         }
         return out;
     }
-    std::vector<double> magnitudes;
-    magnitudes.reserve(n);
-    for (const double p : grid.Potential)
-        if (p != 0) magnitudes.push_back(std::abs(p));
-    const double top = Percentile(magnitudes, 0.995);
-    const double scale = top / 100;
+    const double top = scale.high;
     for (std::size_t k = 0; k < n; ++k) {
         const double p = grid.Potential[k];
-        out[k] = top > 0 ? Index(0.5 + 0.5 * std::asinh(p / scale) / std::asinh(100.0)) : 128;
+        out[k] = top > 0 ? Index(0.5 + 0.5 * std::asinh(p / (top / 100)) / std::asinh(100.0)) : 128;
     }
     return out;
+}
+
+MapScale MapScaleOf(const FieldGrid& grid, FieldMapKind kind) {
+    std::vector<double> values;
+    values.reserve(grid.Potential.size());
+    if (kind == FieldMapKind::Field) {
+        for (std::size_t k = 0; k < grid.Ex.size(); ++k) {
+            const double e = std::hypot(grid.Ex[k], grid.Ey[k]);
+            if (e > 0 && std::isfinite(e)) values.push_back(std::log10(e));
+        }
+        return {Percentile(values, 0.01), Percentile(values, 0.999)};
+    }
+    for (const double p : grid.Potential)
+        if (p != 0) values.push_back(std::abs(p));
+    const double top = kind == FieldMapKind::Potential ? Percentile(values, 0.995) : 0;
+    return {top, top};
+}
+
+double MapValueAt(FieldMapKind kind, const MapScale& scale, double t) {
+    t = std::clamp(t, 0.0, 1.0);
+    if (kind == FieldMapKind::Field) return std::pow(10.0, scale.low + t * (scale.high - scale.low));
+    if (kind != FieldMapKind::Potential || !(scale.high > 0)) return 0;
+    return scale.high / 100 * std::sinh((2 * t - 1) * std::asinh(100.0));
 }
 
 }  // namespace tovik

@@ -31,4 +31,16 @@ std::int32_t EquipotentialColour(FieldMapKind map);
 // or 128 (phi) everywhere. Empty for FieldMapKind::None.
 std::vector<std::uint8_t> MapIndices(const FieldGrid& grid, FieldMapKind kind);
 
+// The scale of a map: for |E| the decimal logarithms of the values at the
+// first and the last index; for the potential the 99.5th percentile of |phi|
+// in `low` and `high` (0 when the picture has no potential).
+struct MapScale {
+    double low = 0;
+    double high = 0;
+};
+MapScale MapScaleOf(const FieldGrid& grid, FieldMapKind kind);
+// The value that a fraction t of the palette (0 the first index, 1 the last)
+// stands for on that scale.
+double MapValueAt(FieldMapKind kind, const MapScale& scale, double t);
+
 }  // namespace tovik

@@ -78,3 +78,7 @@ stop_xvfb
 echo
 echo "== Main window, offscreen platform"
 QT_QPA_PLATFORM=offscreen "$build/bench/tovik-window-bench" --runs="$window_runs"
+
+echo
+echo "== Peak memory of an export of about 50 million steps: SVG and PDF against the run alone"
+"$python" bench/export_memory.py "$build"

@@ -13,6 +13,7 @@ PACKAGES=(
   xvfb xauth x11-utils procps
   fonts-dejavu-core fonts-liberation2
   python3-numpy python3-jsonschema
+  librsvg2-bin poppler-utils
   qt6-translations-l10n qt6-l10n-tools qt6-tools-dev
   desktop-file-utils appstream dpkg-dev
   clang libclang-rt-14-dev

@@ -80,6 +80,33 @@
     </message>
 </context>
 <context>
+    <name>tovik::ExportCommand</name>
+    <message>
+        <source>Рисунок SVG|*.svg|Документ PDF|*.pdf|Рисунок PNG|*.png|Линии в JSON|*.json|Точки линий в CSV|*.csv</source>
+        <translation>SVG picture|*.svg|PDF document|*.pdf|PNG picture|*.png|Lines as JSON|*.json|Points of the lines as CSV|*.csv</translation>
+    </message>
+    <message>
+        <source>Не удаётся сохранить «%1»: формат файла с таким расширением неизвестен. Выберите имя, оканчивающееся на .svg, .pdf, .png, .json или .csv.</source>
+        <translation>“%1” cannot be saved: a file with this extension is of no known format. Choose a name that ends in .svg, .pdf, .png, .json or .csv.</translation>
+    </message>
+    <message>
+        <source>|E|, заряд / точка²</source>
+        <translation>|E|, charge / pixel²</translation>
+    </message>
+    <message>
+        <source>Потенциал, заряд / точка</source>
+        <translation>Potential, charge / pixel</translation>
+    </message>
+    <message>
+        <source>Не удаётся сохранить рисунок в «%1»: это не обычный файл, а папка, канал или устройство. Выберите другое имя файла.</source>
+        <translation>The picture cannot be saved to “%1”: it is not an ordinary file but a folder, a pipe or a device. Choose another file name.</translation>
+    </message>
+    <message>
+        <source>Не удаётся сохранить рисунок в файл «%1»: запись в него невозможна (нет места на диске или нет прав на запись). Прежний файл, если он был, остался без изменений.</source>
+        <translation>The picture cannot be saved to the file “%1”: it cannot be written (the disk is full or writing is not allowed). The earlier file, if there was one, is unchanged.</translation>
+    </message>
+</context>
+<context>
     <name>tovik::FieldViews</name>
     <message>
         <source>Эквипотенциали</source>
@@ -100,6 +127,21 @@
     <message>
         <source>Поле не удалось рассчитать: %1</source>
         <translation>The field could not be computed: %1</translation>
+    </message>
+</context>
+<context>
+    <name>tovik::LineDataFile</name>
+    <message>
+        <source>Не удаётся сохранить линии в «%1»: данные линий пишутся только в JSON или CSV.</source>
+        <translation>The lines cannot be saved to “%1”: the data of the lines is written only as JSON or CSV.</translation>
+    </message>
+    <message>
+        <source>Не удаётся сохранить линии в «%1»: это не обычный файл, а папка, канал или устройство. Выберите другое имя файла.</source>
+        <translation>The lines cannot be saved to “%1”: it is not an ordinary file but a folder, a pipe or a device. Choose another file name.</translation>
+    </message>
+    <message>
+        <source>Не удаётся сохранить линии в файл «%1»: запись в него невозможна (нет места на диске или нет прав на запись).</source>
+        <translation>The lines cannot be saved to the file “%1”: it cannot be written (the disk is full or writing is not allowed).</translation>
     </message>
 </context>
 <context>
@@ -195,6 +237,10 @@
     <message>
         <source>На рисунке нет заряда: ни в одной точке синий не отличается от красного, поэтому поля нет и линии не рисуются.</source>
         <translation>The picture holds no charge: no pixel has a blue that differs from its red, so there is no field and no lines are drawn.</translation>
+    </message>
+    <message>
+        <source>Экспорт...</source>
+        <translation>Export...</translation>
     </message>
 </context>
 <context>

@@ -50,6 +50,10 @@ public:
     // The potentials of the equipotential lines shown now, ascending; none
     // while they are off or their field is not ready.
     std::vector<double> ShownLevels() const;
+    // The field of the shown picture, when it is computed, and the views
+    // shown of it.
+    std::shared_ptr<const FieldGrid> ShownGrid() const { return GridMatchesPicture() ? grid_ : nullptr; }
+    FieldViewOptions ShownOptions() const { return Options(); }
     // Whether nothing is being computed or waits to be.
     bool Idle() const { return !running_ && !pending_ && !solveNeeded_; }
 

@@ -30,8 +30,11 @@ void FileDialog::Show(Kind kind, QWidget* parent) {
     r.directory = InitDir;
     r.filters = QtFilters(Filter);
     if (FilterIndex >= 1 && FilterIndex <= r.filters.size()) r.selectedFilter = r.filters[FilterIndex - 1];
+    QString filter;
+    r.chosenFilter = &filter;
     const QString chosen = runner_ ? runner_(parent, r) : QString();
     if (!chosen.isEmpty()) FileName = chosen;
+    if (!chosen.isEmpty() && r.filters.contains(filter)) FilterIndex = static_cast<int>(r.filters.indexOf(filter)) + 1;
 }
 
 }  // namespace tovik

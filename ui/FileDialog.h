@@ -23,6 +23,8 @@ public:
         QString directory;       // folder to start in when there is no initial name
         QStringList filters;     // Qt's "Description (*.a *.b)" form
         QString selectedFilter;  // the one chosen at the start
+        // Where a dialog that can tell puts the filter chosen at the end.
+        QString* chosenFilter = nullptr;
     };
     // Shows a dialog and returns the chosen name, empty when cancelled.
     using Runner = std::function<QString(QWidget* parent, const Request& request)>;
@@ -35,7 +37,9 @@ public:
     // Description and pattern pairs separated by "|", patterns by ";":
     // "Pictures|*.bmp;*.gif|All files|*.*".
     QString Filter;
-    int FilterIndex = 1;  // 1-based choice selected at the start
+    // 1-based choice selected at the start; afterwards the one chosen, when
+    // the dialog tells it.
+    int FilterIndex = 1;
 
     void ShowOpen(QWidget* parent);
     void ShowSave(QWidget* parent);

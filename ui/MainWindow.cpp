@@ -23,6 +23,7 @@
 #include "ui/AreaTools.h"
 #include "ui/Controls.h"
 #include "ui/ErrorGuard.h"
+#include "ui/ExportCommand.h"
 #include "ui/FieldViews.h"
 #include "ui/LanguageChoice.h"
 #include "ui/MainWindowControls.h"
@@ -84,6 +85,10 @@ MainWindow::MainWindow(SimState& state, SettingsStore& store, WindowServices ser
     host_ = std::make_unique<WindowHost>(*this, *c_, state_, store_, services_);
     files_ = std::make_unique<PictureCommands>(*this, *c_, state_, store_, services_);
     views_ = std::make_unique<FieldViews>(*this, *c_, state_, store_, services_);
+    // After the items of the field views.
+    c_->mnExport = c_->Menu->addAction(QString());
+    c_->mnExport->setObjectName("mnExport");
+    export_ = std::make_unique<ExportCommand>(*this, *c_, state_, store_, services_, *views_);
     // After every other item of "Меню".
     language_ = new LanguageChoice(*c_->Menu, store_);
     retranslateUi();
@@ -177,6 +182,7 @@ void MainWindow::retranslateUi() {
     c.mnCharge->setText(tr("Средний заряд"));
     c.mnClear->setText(tr("Очистка поля"));
     c.mnLines->setText(tr("Нахождение линий"));
+    if (c.mnExport) c.mnExport->setText(tr("Экспорт..."));
     views_->Retranslate();
     language_->Sync();
 }
@@ -209,6 +215,7 @@ void MainWindow::connectHandlers() {
     connect(c.mnCharge, &QAction::triggered, this, [this] { Guarded([this] { mnCharge_Click(); }); });
     connect(c.mnClear, &QAction::triggered, this, [this] { Guarded([this] { mnClear_Click(); }); });
     connect(c.mnLines, &QAction::triggered, this, [this] { Guarded([this] { mnLines_Click(); }); });
+    connect(c.mnExport, &QAction::triggered, this, [this] { Guarded([this] { mnExport_Click(); }); });
     connect(c.pctMain, &PictureArea::mousePressed, this, [this](int button, double x, double y) {
         Guarded([&] {
             pctMain_MouseDown(button, 0, static_cast<float>(x), static_cast<float>(y));
@@ -313,6 +320,8 @@ void MainWindow::mnCharge_Click() { ShowAverageCharge(*c_->pctMain, state_); }
 void MainWindow::mnClear_Click() { ClearField(*c_->pctMain); }
 
 void MainWindow::mnLines_Click() {}
+
+void MainWindow::mnExport_Click() { export_->Run(); }
 
 void MainWindow::OpenPicture(const QString& path) {
     Guarded([&] { files_->OpenFile(path); });

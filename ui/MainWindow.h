@@ -19,6 +19,7 @@ class PictureCommands;
 class TracingDriver;
 class WindowHost;
 class FieldViews;
+class ExportCommand;
 class LanguageChoice;
 
 // frmMain: the main window with the picture area, the two precision sliders,
@@ -48,6 +49,7 @@ public:
     void mnCharge_Click();
     void mnClear_Click();
     void mnLines_Click();
+    void mnExport_Click();
 
     // Opens a picture file as "Открыть" does with the name chosen in its
     // dialog: the picture becomes the current one and is remembered, or a
@@ -99,6 +101,7 @@ private:
     std::unique_ptr<WindowHost> host_;
     std::unique_ptr<PictureCommands> files_;
     std::unique_ptr<FieldViews> views_;
+    std::unique_ptr<ExportCommand> export_;
     LanguageChoice* language_ = nullptr;  // owned by the menu
     bool closing_ = false;
     // The step last stored by the drawing-precision slider.

@@ -45,6 +45,7 @@ struct MainWindowControls {
     QAction* mnCharge = nullptr;
     QAction* mnClear = nullptr;
     QAction* mnLines = nullptr;
+    QAction* mnExport = nullptr;  // "Экспорт...", after the items of the field views
 };
 
 }  // namespace tovik

@@ -16,9 +16,11 @@ QString ShowQtDialog(QWidget* parent, const FileDialog::Request& r) {
     QString selected = r.selectedFilter;
     const QString filter = r.filters.join(QStringLiteral(";;"));
     const QString start = r.fileName.isEmpty() ? r.directory : r.fileName;
-    if (r.kind == FileDialog::Kind::Open)
-        return QFileDialog::getOpenFileName(parent, QString(), start, filter, &selected);
-    return QFileDialog::getSaveFileName(parent, QString(), start, filter, &selected);
+    const QString chosen = r.kind == FileDialog::Kind::Open
+                               ? QFileDialog::getOpenFileName(parent, QString(), start, filter, &selected)
+                               : QFileDialog::getSaveFileName(parent, QString(), start, filter, &selected);
+    if (r.chosenFilter) *r.chosenFilter = selected;
+    return chosen;
 }
 
 }  // namespace

@@ -8,7 +8,10 @@
 namespace tovik {
 
 std::string PictureProblemText(PictureProblem problem, const QString& path) {
-    const std::string file = "'" + QDir::toNativeSeparators(path).toStdString() + "'";
+    // Built by appending: GCC 12 warns wrongly about "'" + a temporary string.
+    std::string file(1, '\'');
+    file += QDir::toNativeSeparators(path).toStdString();
+    file += '\'';
     switch (problem) {
         case PictureProblem::None: break;
         case PictureProblem::NotFound: return file + ": no such file";

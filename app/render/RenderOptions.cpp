@@ -79,8 +79,8 @@ void DescribeOptions(CLI::App& cli, RenderOptions& o) {
     cli.add_flag("--version", o.version, "Print the version and end");
     cli.add_option("PICTURE", o.picture, "Picture to read: BMP, JPEG, GIF, PNG, WMF or EMF");
     cli.add_option("OUTPUT", o.output,
-                   "Where to write the picture with its lines: PNG when the name ends in .png, else BMP; "
-                   "nothing is written without it");
+                   "Where to write the picture with its lines: PNG, SVG or PDF when the name ends in .png, "
+                   ".svg or .pdf, else BMP; nothing is written without it");
     cli.add_option("--cell", o.cell, "Side of a charge cell in pixels: 1, 2, 4, 8, 16 or 32")
         ->capture_default_str()
         ->check(WithinTypeRange<int>());
@@ -119,6 +119,17 @@ void DescribeOptions(CLI::App& cli, RenderOptions& o) {
         ->capture_default_str();
     cli.add_option("--map", o.map, "Colour the uncharged pixels by the field: field (|E|, logarithmic), "
                                    "potential, or none")
+        ->capture_default_str();
+    cli.add_option("--svg", o.svgs, "Also write the picture with its lines and views as an SVG vector "
+                                    "picture to FILE; may be given more than once")
+        ->type_name("FILE")
+        ->allow_extra_args(false);
+    cli.add_option("--pdf", o.pdfs, "Also write it as a one-page PDF to FILE; may be given more than once")
+        ->type_name("FILE")
+        ->allow_extra_args(false);
+    cli.add_option("--arrows", o.arrows, "In SVG and PDF, an arrow every PX pixels along each line, pointing "
+                                         "along the field (from + to -); 0: none")
+        ->type_name("PX")
         ->capture_default_str();
     cli.add_flag("--no-lines", o.noLines, "Only prepare the charge model (and probe); trace nothing");
     cli.add_flag("-q,--quiet", o.quiet, "No progress bar on standard error");
@@ -168,8 +179,27 @@ int CheckOptions(RenderOptions& o, std::string* problem) {
         range(o.maxSteps >= 0, "--max-steps must be 0 or more") &&
         range(o.threads >= 1 && o.threads <= 256, "--threads must lie between 1 and 256") &&
         range(o.equipotentials >= 0 && o.equipotentials <= 100, "--equipotentials must lie between 0 and 100") &&
-        range(o.map == "field" || o.map == "potential" || o.map == "none", "--map must be field, potential or none");
+        range(o.map == "field" || o.map == "potential" || o.map == "none", "--map must be field, potential or none") &&
+        range(std::isfinite(o.arrows) && o.arrows >= 0 && o.arrows <= 100000,
+              "--arrows must lie between 0 and 100000 pixels");
     if (!ok) return render_exit::OutOfRange;
+    // A name that asks for another format, or for one not known, is refused
+    // before anything is computed.
+    const auto named = [&](const std::vector<std::string>& names, ExportFormat format, const char* option) {
+        for (const std::string& name : names) {
+            const QString q = QString::fromStdString(name);
+            const QString file = q.mid(q.lastIndexOf(QLatin1Char('/')) + 1);
+            const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
+            if (name.empty() || (dot > 0 && ExportFormatOfName(file) != format)) {
+                *problem = std::string(option) + " " + name + ": the name must end in ." +
+                           ExportExtension(format).toStdString() + " or have no extension";
+                return false;
+            }
+        }
+        return true;
+    };
+    if (!named(o.svgs, ExportFormat::Svg, "--svg") || !named(o.pdfs, ExportFormat::Pdf, "--pdf"))
+        return render_exit::Unwritable;
 
     HeadlessDriver::Options& d = o.driver;
     d.cell = o.cell;
@@ -200,7 +230,17 @@ std::vector<RenderOptions::Point> ParsedPoints(const std::vector<std::string>& t
 const char* OutputFormat(const std::string& path) {
     std::string tail = path.size() >= 4 ? path.substr(path.size() - 4) : std::string();
     std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return std::tolower(c); });
-    return tail == ".png" ? "PNG" : "BMP";
+    return tail == ".png" ? "PNG" : tail == ".svg" ? "SVG" : tail == ".pdf" ? "PDF" : "BMP";
+}
+
+std::vector<RenderExport> VectorExports(const RenderOptions& o) {
+    std::vector<RenderExport> out;
+    const std::string format = o.output.empty() ? "" : OutputFormat(o.output);
+    if (format == "SVG" || format == "PDF")
+        out.push_back({format == "SVG" ? ExportFormat::Svg : ExportFormat::Pdf, o.output});
+    for (const std::string& s : o.svgs) out.push_back({ExportFormat::Svg, s});
+    for (const std::string& s : o.pdfs) out.push_back({ExportFormat::Pdf, s});
+    return out;
 }
 
 }  // namespace tovik

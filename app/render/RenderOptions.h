@@ -55,7 +55,10 @@ struct RenderOptions {
     std::string map = "none";
     FieldViewOptions views;  // filled by CheckOptions
     bool quiet = false;
-    std::vector<RenderExport> exports;  // in the order of their options' kinds
+    std::vector<RenderExport> exports;  // --json and --csv, in the order of their options' kinds
+    std::vector<std::string> svgs;
+    std::vector<std::string> pdfs;
+    double arrows = 0;
 };
 
 // Declares the options, their help texts and the exit statuses on `cli`.
@@ -68,7 +71,12 @@ int CheckOptions(RenderOptions& options, std::string* problem);
 // The points of --trace or --probe, already checked by CheckOptions.
 std::vector<RenderOptions::Point> ParsedPoints(const std::vector<std::string>& texts);
 
-// "PNG" for a name ending in .png (any case), else "BMP".
+// "PNG", "SVG" or "PDF" for a name ending in .png, .svg or .pdf (any case),
+// else "BMP".
 const char* OutputFormat(const std::string& path);
+
+// The vector pictures asked for: those of --svg and --pdf, and OUTPUT when
+// its name ends in .svg or .pdf.
+std::vector<RenderExport> VectorExports(const RenderOptions& options);
 
 }  // namespace tovik

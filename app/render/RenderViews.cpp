@@ -11,7 +11,8 @@
 
 namespace tovik {
 
-FieldSummary AddFieldViews(const SimState& state, QImage& image, const FieldViewOptions& options) {
+FieldSummary AddFieldViews(const SimState& state, QImage& image, const FieldViewOptions& options,
+                           std::shared_ptr<const FieldGrid>* kept) {
     FieldSummary s;
     FieldGrid grid;
     try {
@@ -34,6 +35,7 @@ FieldSummary AddFieldViews(const SimState& state, QImage& image, const FieldView
     }
     if (options.equipotentials > 0) s.levels = EquipotentialLevels(grid, options.equipotentials);
     PaintFieldViews(image, grid, options);
+    if (kept) *kept = std::make_shared<const FieldGrid>(std::move(grid));
     return s;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,10 @@ struct FieldSummary {
 };
 
 // Solves the potential and the field on every pixel of `image` from the
-// cells of `state`, and paints the views of `options` onto `image`.
-FieldSummary AddFieldViews(const SimState& state, QImage& image, const FieldViewOptions& options);
+// cells of `state`, and paints the views of `options` onto `image`. The
+// field is kept in `grid` when one is given.
+FieldSummary AddFieldViews(const SimState& state, QImage& image, const FieldViewOptions& options,
+                           std::shared_ptr<const FieldGrid>* grid = nullptr);
 
 // The summary's line: "field: potential from A to B, |E| from C to D, N values clamped".
 std::string SummaryLine(const FieldSummary& summary);

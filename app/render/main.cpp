@@ -1,21 +1,26 @@
 // tovik-render: the field lines of a picture without a window. It prepares
 // the charge model as "Подготовка" does, covers the picture with field lines
 // as "Пуск" does (or traces through given points), prints the read-outs of
-// given points, and writes the result as BMP (or PNG), and the lines as
-// data (JSON, CSV) when asked.
+// given points, and writes the result as BMP or PNG, as SVG and PDF vector
+// pictures, and the lines as data (JSON, CSV) when asked.
 
 #include <CLI/CLI.hpp>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
 #include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
+#include "export/ExportScene.h"
+#include "export/PictureExport.h"
+#include "picture/DrawingArea.h"
 #include "picture/FileName.h"
 #include "picture/PictureLoader.h"
 #include "picture/PictureWriter.h"
@@ -33,13 +38,14 @@ namespace {
 
 using namespace tovik;
 
-// A bar on standard error while "Пуск" runs.
+// A bar on standard error while "Пуск" runs or a picture is written.
 class TerminalProgress : public AutoTraceProgress {
 public:
+    explicit TerminalProgress(const char* unit = "squares") : bar_(unit) {}
     void SquaresDone(long done, long total) override { bar_.Show(done, total); }
 
 private:
-    TerminalBar bar_{"squares"};
+    TerminalBar bar_;
 };
 
 int Fail(int status, const std::string& message) {
@@ -72,7 +78,13 @@ int main(int argc, char** argv) {
 
     // A write past a file-size limit then fails (EFBIG) and is reported.
     std::signal(SIGXFSZ, SIG_IGN);
-    QCoreApplication app(argc, argv);
+    const std::vector<RenderExport> exports = VectorExports(o);
+    // The text on vector pictures needs the fonts of a GUI application; it
+    // never shows anything, so it needs no display either.
+    if (!exports.empty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app = exports.empty()
+                                                      ? std::make_unique<QCoreApplication>(argc, argv)
+                                                      : std::make_unique<QGuiApplication>(argc, argv);
 
     QImage picture;
     // File names reach the file system byte for byte, whatever their encoding.
@@ -85,7 +97,8 @@ int main(int argc, char** argv) {
     if (!cropNote.empty()) std::fprintf(stderr, "tovik-render: note: %s\n", cropNote.c_str());
 
     // A file that cannot be written is found before the run, not after it.
-    if (!CheckExportTargets(o.exports, &problem)) return Fail(render_exit::Unwritable, problem);
+    if (!CheckExportTargets(o.exports, &problem) || !CheckExportTargets(exports, &problem))
+        return Fail(render_exit::Unwritable, problem);
 
     const auto t0 = std::chrono::steady_clock::now();
     SimState state;
@@ -96,9 +109,10 @@ int main(int argc, char** argv) {
     PreparationResult prepared;
     std::vector<ProbeReading> readings;
     FieldSummary field;
+    std::shared_ptr<const FieldGrid> grid;
     try {
         prepared = driver.Prepare();
-        field = AddFieldViews(state, driver.Drawing(), o.views);
+        field = AddFieldViews(state, driver.Drawing(), o.views, exports.empty() ? nullptr : &grid);
         if (!o.noLines) {
             if (traces.empty()) {
                 TerminalProgress bar;
@@ -112,11 +126,28 @@ int main(int argc, char** argv) {
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 
-    QString error;
-    if (!o.output.empty() &&
-        !WriteNativePictureFile(driver.Drawing(), output, OutputFormat(o.output), &error))
-        return Fail(render_exit::Unwritable, "cannot write the picture to '" + ShownFileName(output).toStdString() +
+    const auto unwritable = [](const QByteArray& name) {
+        return Fail(render_exit::Unwritable, "cannot write the picture to '" + ShownFileName(name).toStdString() +
                                                  "': it is not a regular file, or the write failed");
+    };
+    if (!exports.empty()) {
+        const ExportScene scene =
+            BuildExportScene(ComposeDrawingArea(picture), grid.get(), o.views, driver.Drawn(), o.arrows,
+                             {ShownFileName(input), "|E| (charge / px²)", "potential (charge / px)"});
+        for (const RenderExport& e : exports) {
+            TerminalProgress bar("lines");
+            const QByteArray name = QByteArray::fromStdString(e.path);
+            const ExportProgress progress = [&](long done, long total) { bar.SquaresDone(done, total); };
+            if (WritePictureExport(scene, e.format, name, showBar ? progress : ExportProgress()) !=
+                ExportOutcome::Written)
+                return unwritable(name);
+        }
+    }
+    QString error;
+    const std::string rasterFormat = o.output.empty() ? "" : OutputFormat(o.output);
+    if ((rasterFormat == "BMP" || rasterFormat == "PNG") &&
+        !WriteNativePictureFile(driver.Drawing(), output, rasterFormat.c_str(), &error))
+        return unwritable(output);
 
     LineDataHeader header = LineDataHeaderOf(state);
     header.stepLimit = o.driver.maxSteps;
@@ -143,6 +174,9 @@ int main(int argc, char** argv) {
                     DoubleToText(probes[i].y).c_str(), readings[i].Ex.c_str(), readings[i].Ey.c_str(),
                     readings[i].Er.c_str(), PotentialText(state, probes[i].x, probes[i].y).c_str());
     if (!o.output.empty()) std::printf("written: %s\n", ShownFileName(output).toStdString().c_str());
+    for (const RenderExport& e : exports)
+        if (e.path != o.output)
+            std::printf("written: %s\n", ShownFileName(QByteArray::fromStdString(e.path)).toStdString().c_str());
     for (const RenderExport& e : o.exports)
         std::printf("written: %s\n", ShownFileName(QByteArray::fromStdString(e.path)).toStdString().c_str());
     return 0;

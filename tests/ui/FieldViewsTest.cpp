@@ -29,7 +29,7 @@ void PrepareAndWait(test::TestWindow& t) {
 TEST(FieldViews, MenuItemsAndTheirSettings) {
     test::TestWindow t;
     const QList<QAction*> items = t.c->Menu->actions();
-    ASSERT_EQ(items.size(), 7);  // and "English"
+    ASSERT_EQ(items.size(), 8);  // and "Экспорт...", "English"
     const QStringList texts = {QCoreApplication::translate("tovik::FieldViews", "Эквипотенциали"),
                                QCoreApplication::translate("tovik::FieldViews", "Карта напряжённости"),
                                QCoreApplication::translate("tovik::FieldViews", "Карта потенциала")};
