@@ -35,7 +35,9 @@ TEST(ExportCommand, WritesTheChosenFileAndRemembersFolderAndFormat) {
         {other + "/рисунок", "pdf", "рисунок.pdf", out.path(), "%PDF", 0},  // the type last chosen
         {other + "/b.svg", "svg", "b.svg", other, "<?xml", 0},
         {other + "/c.png", "png", "c.png", other, "\x89PNG", 0},
-        {other + "/d.jpg", "png", "", other, "", 1},  // a format not known
+        {other + "/d.json", "json", "d.json", other, "{", 0},
+        {other + "/e.csv", "csv", "e.csv", other, "line,", 0},
+        {other + "/d.jpg", "csv", "", other, "", 1},  // a format not known
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.chosen.toStdString());
@@ -87,7 +89,7 @@ TEST(ExportCommand, WritesTheChosenFileAndRemembersFolderAndFormat) {
     EXPECT_TRUE(t.errors[0].contains(QDir::toNativeSeparators(target))) << t.errors[0].toStdString();
     EXPECT_EQ(Bytes(target), old);
     EXPECT_EQ(QDir(other).entryList(QDir::Files | QDir::Hidden),
-              QStringList({"b.svg", "c.png", "рисунок.pdf"}));
+              QStringList({"b.svg", "c.png", "d.json", "e.csv", "рисунок.pdf"}));
 }
 
 }  // namespace
