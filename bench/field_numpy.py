@@ -138,7 +138,7 @@ def main():
           f" ({context.get('mhz_per_cpu', '?')} MHz reported); field kernel: {context.get('field_kernel', '?')};"
           f" numpy {np.__version__}")
     print("Medians. ns/cell is per charged cell; 'visited' counts every cell the checked walk reads.")
-    head = (f"{'case':<17}{'cells':>8}{'visited':>9} | {'fast':>7}{'ns/eval':>11}{'1 thread':>10} |"
+    head = (f"{'case':<17}{'cells':>8}{'visited':>9} | {'fast':>7}{'ns/eval':>11}{'1 thread':>10}{'floor':>7} |"
             f" {'ref':>7}{'ns/eval':>12} | {'numpy':>7}{'ns/eval':>12}{'in-place':>10} |"
             f" {'x ref':>7}{'x numpy':>8}{'x in-pl.':>9}")
     print(head)
@@ -149,6 +149,8 @@ def main():
         fast = cpp.get(("fast", name))
         one = cpp.get(("fast_1thread", name))
         ref = cpp.get(("reference", name))
+        floor = cpp.get(("floor", name))
+        floor_text = f"{floor / n:>7.3f}" if floor else f"{'-':>7}"
         expression = field_expression(case["cx"], case["cy"], case["q"])
         in_place = field_in_place(case["cx"], case["cy"], case["q"])
         for label, field in (("numpy", expression), ("numpy in place", in_place)):
@@ -160,10 +162,11 @@ def main():
         if None in (fast, one, ref):
             problems.append(f"{name}: C++ results missing")
             continue
-        print(f"{name:<17}{n:>8}{case['visited']:>9} | {fast / n:>7.3f}{fast:>11.0f}{one / n:>10.3f} |"
+        print(f"{name:<17}{n:>8}{case['visited']:>9} | {fast / n:>7.3f}{fast:>11.0f}{one / n:>10.3f}{floor_text} |"
               f" {ref / n:>7.2f}{ref:>12.0f} | {np_ns / n:>7.2f}{np_ns:>12.0f}{ip_ns / n:>10.2f} |"
               f" {ref / fast:>7.1f}{np_ns / fast:>8.1f}{ip_ns / fast:>9.1f}")
     print("fast: the evaluator (helper thread for long lists); 1 thread: the same on the calling thread only;")
+    print("floor: square root, plain cube, division and the sum in cell order alone, the least an exact sum costs;")
     print("ref: the checked walk over every cell; numpy: the plain expression; in-place: preallocated arrays.")
     for p in problems:
         print("WARNING:", p)
