@@ -53,10 +53,19 @@ void DrawnLines::End(Handle& h, const BranchOutcome& outcome) {
 }
 
 void DrawnLines::Clear() {
+    ++generation_;
+    if (readers_ > 0) {
+        clearPending_ = true;
+        return;
+    }
+    Forget();
+}
+
+void DrawnLines::Forget() {
+    clearPending_ = false;
     lines_.clear();
     lines_.shrink_to_fit();
     points_ = 0;
-    ++generation_;
 }
 
 }  // namespace tovik

@@ -56,18 +56,39 @@ public:
     // How the branch ended.
     void End(Handle& h, const BranchOutcome& outcome);
 
-    // Forgets every line: the picture was cleared or replaced.
+    // Forgets every line: the picture was cleared or replaced. While a
+    // Reading is open the lines stay readable, and are forgotten when the
+    // last Reading closes.
     void Clear();
+
+    // Keeps the lines as they are while it lives, for a reader that lets
+    // events through (a long export) during which the picture may be
+    // replaced. Nothing may be drawn meanwhile.
+    class Reading {
+    public:
+        explicit Reading(DrawnLines& lines) : lines_(lines) { ++lines_.readers_; }
+        ~Reading() {
+            if (--lines_.readers_ == 0 && lines_.clearPending_) lines_.Forget();
+        }
+        Reading(const Reading&) = delete;
+        Reading& operator=(const Reading&) = delete;
+
+    private:
+        DrawnLines& lines_;
+    };
 
     const std::vector<DrawnLine>& Lines() const { return lines_; }
     long PointCount() const { return points_; }
 
 private:
     DrawnBranch& Branch(Handle& h);
+    void Forget();
 
     std::vector<DrawnLine> lines_;
     std::uint64_t generation_ = 1;
     long points_ = 0;
+    int readers_ = 0;
+    bool clearPending_ = false;
 };
 
 }  // namespace tovik

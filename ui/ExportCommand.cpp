@@ -94,6 +94,9 @@ void ExportCommand::Write(const QString& path, ExportFormat format) {
     const BusyPointer busy;
     const std::shared_ptr<const FieldGrid> grid = views_.ShownGrid();
     const FieldViewOptions options = views_.ShownOptions();
+    // A picture loaded while the file is written (a reload that ends, say)
+    // forgets the lines only once they are written.
+    const DrawnLines::Reading reading(c_.pctMain->drawnLines());
     const DrawnLines& lines = c_.pctMain->drawnLines();
     const QString shown = QDir::toNativeSeparators(path);
     // The window is repainted now and then; what the user does waits until

@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 
 #include "gui/TestWindow.h"
 #include "picture/PictureFixtures.h"
@@ -75,6 +76,19 @@ TEST(ExportCommand, WritesTheChosenFileAndRemembersFolderAndFormat) {
         EXPECT_EQ(Bytes(t.chosen).count("<path") > 3, std::string(arrows) == "20") << arrows;
     }
     QFile::remove(t.chosen);
+
+    // The drawings cleared while the file is written (by a picture that ends
+    // loading, say): what was drawn is written whole, and forgotten after.
+    for (const char* name : {"/cleared.json", "/cleared.svg"}) {
+        QTest::mouseClick(t.c->pctMain, Qt::LeftButton, {}, QPoint(300, 150));
+        const long points = t.c->pctMain->drawnLines().PointCount();
+        t.chosen = other + name;
+        QTimer::singleShot(0, t.c->pctMain, [&] { t.c->pctMain->clearDrawings(); });
+        t.c->Menu->actions()[6]->trigger();
+        EXPECT_GT(Bytes(t.chosen).size(), points * 8) << name;
+        EXPECT_EQ(t.c->pctMain->drawnLines().PointCount(), 0);
+        QFile::remove(t.chosen);
+    }
 
     // A failed write: reported, the old file stays, nothing else is left.
     const QString target = other + "/b.svg";
