@@ -125,19 +125,13 @@ ExportOutcome WritePictureExport(const ExportScene& scene, ExportFormat format, 
     if (format != ExportFormat::Svg && format != ExportFormat::Pdf && format != ExportFormat::Png)
         return ExportOutcome::Failed;
     AtomicFile file(nativePath);
-    const AtomicFile::Outcome opened = file.Open();
-    if (opened == AtomicFile::Outcome::NotRegular) return ExportOutcome::NotRegular;
-    if (opened != AtomicFile::Outcome::Written) return ExportOutcome::Failed;
+    const ExportOutcome opened = file.Open();
+    if (opened != ExportOutcome::Written) return opened;
     const bool painted = format == ExportFormat::Svg   ? WriteSvg(scene, file.Device(), progress)
                          : format == ExportFormat::Pdf ? WritePdf(scene, file.Device(), progress)
                                                        : WritePng(scene, file.Device(), progress);
-    if (!painted) return ExportOutcome::Failed;  // abandoned: nothing is left
-    switch (file.Commit()) {
-        case AtomicFile::Outcome::Written: return ExportOutcome::Written;
-        case AtomicFile::Outcome::NotRegular: return ExportOutcome::NotRegular;
-        case AtomicFile::Outcome::Failed: break;
-    }
-    return ExportOutcome::Failed;
+    // A picture not painted in full is abandoned: nothing is left of it.
+    return painted ? file.Commit() : ExportOutcome::Failed;
 }
 
 }  // namespace tovik

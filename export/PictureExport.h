@@ -5,10 +5,12 @@
 
 #include "export/ExportFormat.h"
 #include "export/ExportScene.h"
+#include "picture/AtomicFile.h"
 
 namespace tovik {
 
-enum class ExportOutcome { Written, NotRegular, Failed };
+// How writing a file ended: the file's own outcomes.
+using ExportOutcome = AtomicFile::Outcome;
 
 // Writes the scene as an SVG, PDF or PNG picture (any other format fails)
 // to the file the name `nativePath` names byte for byte, in full or not at
